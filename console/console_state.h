@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+
+// The console service's process-wide state, filled by initConsole.
+struct ConsoleState {
+    int outputHandle = -1;   // standard output: print and newLine write here
+    int screenHandle = -1;   // the terminal screen: standard output if it is a terminal, else standard error
+    int inputHandle = -1;    // standard input: lines come from here when it is not a terminal
+    int keyboardHandle = -1; // the controlling terminal, opened for reading; keys come from here
+    bool inputIsConsole = false;
+    bool screenIsTerminal = false;
+
+    unsigned char readAhead[128] = {};
+    int readAheadCount = 0;
+    bool inputEnded = false;
+};
+
+ConsoleState& consoleState();
+
+// Prepares the handles and puts the controlling terminal into raw mode; the terminal's modes are
+// restored by shutDownConsole, at process exit and when a terminating signal arrives.
+void initConsole();
+
+// Closes keyboardHandle and restores the terminal's modes.
+void shutDownConsole();

@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+
+#include "text/text.h"
+
+// Writes the text's bytes to standard output in one write (nothing for the empty text).
+void print(const Text& text);
+// Writes the line end 13, 10.
+void newLine();
+void printLine(const Text& text);
+// Moves the terminal cursor (1-based); a coordinate out of range keeps its current value.
+void locate(std::int32_t row, std::int32_t column);
+// A text of count blanks; a negative count gives the empty text and records error 7.
+Text spaces(std::int32_t count);

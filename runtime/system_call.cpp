@@ -1,0 +1,6 @@
+#include "runtime/system_call.h"
+
+SpinLock& systemCallLock() {
+    static SpinLock lock;
+    return lock;
+}
