@@ -1,0 +1,4 @@
+#include "app/main_routine.h"
+#include "runtime/start_up.h"
+
+int main() { startUp(mainRoutine); }

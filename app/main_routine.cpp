@@ -1,0 +1,2 @@
+#include "app/main_routine.h"
+int mainRoutine() { return 0; }
