@@ -1,1 +1,35 @@
-// Being written.
+#include "console/console_state.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "console/terminal.h"
+
+ConsoleState& consoleState() {
+    static ConsoleState state;
+    return state;
+}
+
+void initConsole() {
+    ConsoleState& state = consoleState();
+    state = ConsoleState{};
+    state.inputHandle = STDIN_FILENO;
+    state.outputHandle = STDOUT_FILENO;
+    state.screenHandle = isatty(STDOUT_FILENO) ? STDOUT_FILENO : STDERR_FILENO;
+    state.screenIsTerminal = isatty(state.screenHandle);
+    // A description of our own, so that making it non-blocking leaves standard input alone.
+    state.keyboardHandle = open("/dev/tty", O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Without a controlling terminal there is no keyboard for the line editor to read from;
+    // a terminal on standard input is then read like any other input.
+    state.inputIsConsole = isatty(STDIN_FILENO) && state.keyboardHandle >= 0;
+
+    ignoreBrokenPipes();
+    if (state.keyboardHandle >= 0) enterRawMode(state.keyboardHandle);
+}
+
+void shutDownConsole() {
+    ConsoleState& state = consoleState();
+    restoreTerminalModes();
+    if (state.keyboardHandle >= 0) close(state.keyboardHandle);
+    state.keyboardHandle = -1;
+}

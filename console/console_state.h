@@ -13,8 +13,17 @@ struct ConsoleState {
     unsigned char readAhead[128] = {};
     int readAheadCount = 0;
     bool inputEnded = false;
+    // The read-ahead after the last redirected line found no data yet (the writer of a pipe had
+    // not written); the next readLine waits for it.
+    bool readAheadDeferred = false;
+
+    // Keyboard bytes read but not yet taken as keys: the one queue of typed input that the line
+    // editor and the key functions share. Room for the longest key sequence is always left.
+    unsigned char typedAhead[64] = {};
+    int typedAheadCount = 0;
 };
 
+// The process's console state; tests may assign a fresh ConsoleState to it.
 ConsoleState& consoleState();
 
 // Prepares the handles and puts the controlling terminal into raw mode; the terminal's modes are

@@ -1,0 +1,299 @@
+#include "console/input.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <span>
+
+#include "console/console_state.h"
+#include "console/key_decoder.h"
+#include "console/write.h"
+#include "runtime/errors.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t longestLine = 16384;
+constexpr unsigned char enter = 13;
+constexpr unsigned char lineFeed = 10;
+constexpr unsigned char endOfInput = 26; // Ctrl+Z, and the end-of-data mark of redirected input
+constexpr int noMemory = 7;
+// How long the rest of an escape sequence is waited for before what has come is taken as it is.
+constexpr std::chrono::milliseconds sequenceWait{40};
+
+static_assert(sizeof(ConsoleState::typedAhead) >= longestKeySequence);
+
+Text makeText(const unsigned char* bytes, std::size_t count) {
+    try {
+        return Text(reinterpret_cast<const char*>(bytes), count);
+    } catch (const std::bad_alloc&) {
+        return Text();
+    }
+}
+
+[[noreturn]] void waitForever() {
+    for (;;) poll(nullptr, 0, -1);
+}
+
+// ---- The queue of typed input ----
+
+enum class Reading { bytes, nothing, keyboardGone };
+
+std::span<const unsigned char> typedBytes(const ConsoleState& state) {
+    return {state.typedAhead, static_cast<std::size_t>(state.typedAheadCount)};
+}
+
+void dropTyped(ConsoleState& state, std::size_t count) {
+    state.typedAheadCount -= static_cast<int>(count);
+    std::memmove(state.typedAhead, state.typedAhead + count, static_cast<std::size_t>(state.typedAheadCount));
+}
+
+// Appends whatever the keyboard holds, without waiting.
+Reading readTyped(ConsoleState& state) {
+    if (state.keyboardHandle < 0) return Reading::keyboardGone;
+    const std::size_t room = sizeof state.typedAhead - static_cast<std::size_t>(state.typedAheadCount);
+    const ssize_t count = read(state.keyboardHandle, state.typedAhead + state.typedAheadCount, room);
+    if (count > 0) {
+        state.typedAheadCount += static_cast<int>(count);
+        return Reading::bytes;
+    }
+    if (count < 0 && (errno == EAGAIN || errno == EINTR)) return Reading::nothing;
+    return Reading::keyboardGone; // end of file or an error: the terminal has hung up
+}
+
+constexpr Clock::time_point noDeadline = Clock::time_point::max();
+
+// Waits until the keyboard holds bytes, at most until `deadline`. False when the time ran out or
+// the keyboard can deliver nothing more.
+bool awaitTyping(int handle, Clock::time_point deadline) {
+    pollfd watched{handle, POLLIN, 0};
+    for (;;) {
+        int timeout = -1;
+        if (deadline != noDeadline) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) return false;
+            timeout = static_cast<int>(left.count());
+        }
+        const int ready = poll(&watched, 1, timeout);
+        if (ready > 0) return (watched.revents & POLLIN) != 0;
+        if (ready == 0 || errno != EINTR) return false;
+    }
+}
+
+// The next key typed. With `waitForKey` clear it returns nothing at once when no key is waiting;
+// only the rest of an escape sequence that has begun is waited for, briefly.
+std::optional<DecodedKey> takeKey(bool waitForKey) {
+    ConsoleState& state = consoleState();
+    Clock::time_point sequenceDeadline = noDeadline;
+    for (;;) {
+        const DecodedKey decoded = decodeKey(typedBytes(state), false);
+        if (decoded.outcome != DecodedKey::Outcome::incomplete) {
+            dropTyped(state, decoded.consumed);
+            sequenceDeadline = noDeadline;
+            if (decoded.outcome == DecodedKey::Outcome::key) return decoded;
+            continue;
+        }
+        const Reading reading = readTyped(state);
+        if (reading == Reading::bytes) continue;
+
+        if (state.typedAheadCount > 0) {
+            if (sequenceDeadline == noDeadline) sequenceDeadline = Clock::now() + sequenceWait;
+            if (reading == Reading::nothing && awaitTyping(state.keyboardHandle, sequenceDeadline)) continue;
+            const DecodedKey settled = decodeKey(typedBytes(state), true);
+            dropTyped(state, settled.consumed);
+            sequenceDeadline = noDeadline;
+            if (settled.outcome == DecodedKey::Outcome::key) return settled;
+            continue;
+        }
+        if (!waitForKey) return std::nullopt;
+        // Without a keyboard no key can ever come: the wait never ends, and costs nothing.
+        if (reading == Reading::keyboardGone || !awaitTyping(state.keyboardHandle, noDeadline)) waitForever();
+    }
+}
+
+Text keyText(const DecodedKey& key) { return makeText(key.text, key.length); }
+
+// ---- The line editor, for standard input on the terminal ----
+
+bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
+
+// A failed echo is of no consequence to the line being typed.
+void echo(const char* bytes, std::size_t count) { writeBytes(consoleState().screenHandle, bytes, count); }
+
+// Keys that produce no character do nothing in a line.
+unsigned char nextTypedCharacter() {
+    for (;;) {
+        const DecodedKey key = *takeKey(true);
+        if (key.length == 1) return key.text[0];
+    }
+}
+
+// After Ctrl+Z only Enter and Backspace count. True when Enter ended the line; false when
+// Backspace took the Ctrl+Z back.
+bool endOfInputState(ConsoleState& state) {
+    state.inputEnded = true;
+    echo("^Z", 2);
+    for (;;) {
+        const unsigned char c = nextTypedCharacter();
+        if (c == enter) {
+            echo("\r\n", 2);
+            return true;
+        }
+        if (isBackspace(c)) {
+            state.inputEnded = false;
+            echo("\b\b  \b\b", 6);
+            return false;
+        }
+    }
+}
+
+Text editLine() {
+    ConsoleState& state = consoleState();
+    unsigned char line[longestLine];
+    std::size_t length = 0;
+    if (state.inputEnded && endOfInputState(state)) return Text();
+    for (;;) {
+        const unsigned char c = nextTypedCharacter();
+        if (isBackspace(c)) {
+            if (length > 0) {
+                --length;
+                echo("\b \b", 3);
+            }
+        } else if (c == enter) {
+            echo("\r\n", 2);
+            break;
+        } else if (c == endOfInput) {
+            if (endOfInputState(state)) break;
+        } else {
+            line[length++] = c;
+            echo(reinterpret_cast<const char*>(&c), 1);
+            if (length == longestLine) {
+                echo("\r\n", 2);
+                break;
+            }
+        }
+    }
+    return makeText(line, length);
+}
+
+// ---- Redirected standard input ----
+
+// Reads what standard input holds, waiting for it; 0 at the end of the data or on failure. A
+// pipe is at its end only when every writer has closed it.
+ssize_t readInput(int handle, unsigned char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t count = read(handle, buffer, size);
+        if (count >= 0) return count;
+        if (errno == EAGAIN) {
+            pollfd watched{handle, POLLIN, 0};
+            poll(&watched, 1, -1);
+        } else if (errno != EINTR) {
+            return 0;
+        }
+    }
+}
+
+// Whether a read of standard input would return at once (data, end of data or an error).
+bool inputReady(int handle) {
+    pollfd watched{handle, POLLIN, 0};
+    return poll(&watched, 1, 0) > 0;
+}
+
+void refillReadAhead(ConsoleState& state) {
+    const ssize_t count = readInput(state.inputHandle, state.readAhead, sizeof state.readAhead);
+    if (count > 0) {
+        state.readAheadCount = static_cast<int>(count);
+    } else {
+        state.readAhead[0] = endOfInput;
+        state.readAheadCount = 1;
+    }
+}
+
+// The read-ahead after a completed line, which finds out early that the data has ended. When a
+// pipe holds nothing yet it is put off to the next readLine rather than taken as the end.
+void readAheadAfterLine(ConsoleState& state, bool waitForData) {
+    state.readAheadDeferred = !waitForData && !inputReady(state.inputHandle);
+    if (state.readAheadDeferred) return;
+    refillReadAhead(state);
+    if (state.readAhead[0] == endOfInput) state.inputEnded = true;
+}
+
+void keepUnconsumed(ConsoleState& state, int consumed) {
+    state.readAheadCount -= consumed;
+    std::memmove(state.readAhead, state.readAhead + consumed, static_cast<std::size_t>(state.readAheadCount));
+}
+
+Text readRedirectedLine() {
+    ConsoleState& state = consoleState();
+    if (state.readAheadDeferred) readAheadAfterLine(state, true);
+    unsigned char line[longestLine];
+    std::size_t length = 0;
+    int next = 0;
+    for (;;) {
+        if (next == state.readAheadCount) {
+            next = 0;
+            refillReadAhead(state);
+        }
+        const unsigned char c = state.readAhead[next];
+        if (c == endOfInput) {
+            if (state.inputEnded) {
+                state.readAhead[0] = endOfInput;
+                state.readAheadCount = 1;
+                return Text(1, static_cast<char>(endOfInput));
+            }
+            state.inputEnded = true;
+            break; // the mark stays at the front for the next call
+        }
+        ++next;
+        if (c == lineFeed) break;
+        if (c == enter) continue;
+        line[length++] = c;
+        if (length == longestLine) break;
+    }
+    keepUnconsumed(state, next);
+    if (state.readAheadCount == 0) readAheadAfterLine(state, false);
+    return makeText(line, length);
+}
+
+unsigned char smallLetter(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
+    // The capitals of code page 437 that have a small letter in it.
+    switch (c) {
+    case 128: return 135;
+    case 142: return 132;
+    case 143: return 134;
+    case 144: return 130;
+    case 153: return 148;
+    case 154: return 129;
+    case 165: return 164;
+    default: return c;
+    }
+}
+
+} // namespace
+
+Text readLine() { return consoleState().inputIsConsole ? editLine() : readRedirectedLine(); }
+
+Text pollKey() {
+    const std::optional<DecodedKey> key = takeKey(false);
+    return key ? keyText(*key) : Text();
+}
+
+Text waitKey() { return keyText(*takeKey(true)); }
+
+Text lowerCase(const Text& text) {
+    try {
+        Text result(text);
+        for (char& c : result) c = static_cast<char>(smallLetter(static_cast<unsigned char>(c)));
+        return result;
+    } catch (const std::bad_alloc&) {
+        raiseError(noMemory);
+        return Text();
+    }
+}

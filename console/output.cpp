@@ -1,0 +1,107 @@
+#include "console/output.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+#include <new>
+
+#include "console/console_state.h"
+#include "console/write.h"
+#include "runtime/errors.h"
+#include "runtime/system_call.h"
+
+namespace {
+
+constexpr int noMemory = 7;
+constexpr int shortWrite = 61;
+
+int writeErrorNumber(int error) {
+    switch (error) {
+    case EBADF: return 51;
+    case EINVAL: return 5;
+    case ENOSPC: return shortWrite;
+    case EACCES:
+    case EPERM: return 70;
+    case ENOMEM: return noMemory;
+    default: return 75;
+    }
+}
+
+void writeOutput(const char* bytes, std::size_t count) {
+    if (const int error = writeBytes(consoleState().outputHandle, bytes, count)) raiseError(error);
+}
+
+// The cursor's range on the screen. A terminal that reports 0 for a dimension (serial lines
+// often do) does not know it, and then any position along it is taken as in range.
+struct ScreenSize {
+    std::int32_t rows = std::numeric_limits<std::int32_t>::max();
+    std::int32_t columns = std::numeric_limits<std::int32_t>::max();
+};
+
+ScreenSize screenSize(int handle) {
+    ScreenSize size;
+    winsize reported = {};
+    if (ioctl(handle, TIOCGWINSZ, &reported) != 0) return size;
+    if (reported.ws_row > 0) size.rows = reported.ws_row;
+    if (reported.ws_col > 0) size.columns = reported.ws_col;
+    return size;
+}
+
+bool inRange(std::int32_t coordinate, std::int32_t limit) { return coordinate >= 1 && coordinate <= limit; }
+
+} // namespace
+
+int writeBytes(int handle, const void* bytes, std::size_t count) {
+    const auto outcome = guardedSystemCall([&] { return write(handle, bytes, count); });
+    if (outcome.value < 0) return writeErrorNumber(outcome.error);
+    if (static_cast<std::size_t>(outcome.value) < count) return shortWrite;
+    return 0;
+}
+
+void print(const Text& text) {
+    if (!text.empty()) writeOutput(text.data(), text.size());
+}
+
+void newLine() { writeOutput("\r\n", 2); }
+
+void printLine(const Text& text) {
+    print(text);
+    newLine();
+}
+
+// A coordinate out of range is left out of the control sequence, so the terminal keeps its
+// current value without the position having to be asked for.
+void locate(std::int32_t row, std::int32_t column) {
+    const ConsoleState& state = consoleState();
+    if (!state.screenIsTerminal) return;
+    const ScreenSize size = screenSize(state.screenHandle);
+    const bool rowGiven = inRange(row, size.rows);
+    const bool columnGiven = inRange(column, size.columns);
+
+    char sequence[32];
+    int length = 0;
+    if (rowGiven && columnGiven) {
+        length = std::snprintf(sequence, sizeof sequence, "\x1b[%d;%dH", row, column);
+    } else if (rowGiven) {
+        length = std::snprintf(sequence, sizeof sequence, "\x1b[%dd", row);
+    } else if (columnGiven) {
+        length = std::snprintf(sequence, sizeof sequence, "\x1b[%dG", column);
+    }
+    if (length > 0) writeBytes(state.screenHandle, sequence, static_cast<std::size_t>(length));
+}
+
+Text spaces(std::int32_t count) {
+    if (count < 0) {
+        raiseError(noMemory);
+        return Text();
+    }
+    try {
+        return Text(static_cast<std::size_t>(count), ' ');
+    } catch (const std::bad_alloc&) {
+        raiseError(noMemory);
+        return Text();
+    }
+}
