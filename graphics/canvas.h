@@ -1,0 +1,151 @@
+#pragma once
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+using ColourValue = std::uint32_t; // red bits 0-7, green 8-15, blue 16-23
+
+inline constexpr ColourValue foregroundColour = 0xFFFFFFFF;
+
+// Where the 8-bit red, green and blue channels sit in a 32-bit pixel of the display.
+struct PixelFormat {
+    std::uint8_t redShift = 16;
+    std::uint8_t greenShift = 8;
+    std::uint8_t blueShift = 0;
+
+    // From the visual's channel masks; false when a channel is not 8 bits on a byte boundary.
+    // swapBytes: the display stores pixel bytes in the opposite order to this machine.
+    static bool fromMasks(std::uint32_t red, std::uint32_t green, std::uint32_t blue, bool swapBytes,
+                          PixelFormat& format);
+
+    std::uint32_t pixelOf(ColourValue colour) const {
+        return (colour & 0xFF) << redShift | ((colour >> 8) & 0xFF) << greenShift |
+               ((colour >> 16) & 0xFF) << blueShift;
+    }
+};
+
+// Rounds to the nearest whole number, ties to even (the thread's rounding mode), storing into
+// 32 bits: a value out of range, or NaN, gives the most negative 32-bit value.
+inline std::int32_t roundToInt32(double value) {
+#if defined(__x86_64__) && defined(__SSE2__)
+    // std::lrint is an out-of-line library call here; the conversion instruction is what it does.
+    const std::int64_t rounded = _mm_cvtsd_si64(_mm_set_sd(value));
+#else
+    const std::int64_t rounded = std::isfinite(value) && std::fabs(value) < 0x1p62
+                                     ? std::llrint(value)
+                                     : std::numeric_limits<std::int64_t>::min();
+#endif
+    if (rounded < std::numeric_limits<std::int32_t>::min() ||
+        rounded > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(rounded);
+}
+
+// Synchronous requests from drawing threads to the window thread: the requester posts a job and
+// sleeps until the window thread has served a round that started after the post. Once the
+// window is gone every request returns at once.
+class PaintRequests {
+public:
+    enum Job : std::uint32_t { paint = 1, focus = 2 };
+
+    PaintRequests();
+    ~PaintRequests();
+    PaintRequests(const PaintRequests&) = delete;
+    PaintRequests& operator=(const PaintRequests&) = delete;
+
+    // False when the wake-up channel could not be made.
+    bool usable() const { return wakeUpFd_ >= 0; }
+
+    // Drawing side.
+    void postAndWait(Job job);
+
+    // Window side: the descriptor to wait on, taking the pending jobs, and reporting them done.
+    int wakeUpFd() const { return wakeUpFd_; }
+    struct Round {
+        std::uint64_t sequence;
+        std::uint32_t jobs;
+    };
+    Round takePending();
+    void served(const Round& round);
+    // Releases every present and future requester.
+    void close();
+
+private:
+    static constexpr std::uint64_t closedSequence = std::numeric_limits<std::uint64_t>::max();
+
+    int wakeUpFd_;
+    std::atomic<std::uint32_t> pendingJobs_{0};
+    std::atomic<std::uint64_t> posted_{0};
+    std::atomic<std::uint64_t> served_{0};
+};
+
+// Pixel memory the canvas writes and the window thread shows; released by its own deleter
+// (shared-memory detach or heap free).
+using PixelMemory = std::unique_ptr<std::uint32_t[], void (*)(std::uint32_t*)>;
+
+// The off-screen pixel buffer of one window. Shared by the window thread and every drawing thread
+// that has it cached, so it outlives the window for as long as any of them still holds it.
+class Canvas {
+public:
+    Canvas(PixelMemory memory, std::int32_t width, std::int32_t height, PixelFormat format,
+           ColourValue foreground, ColourValue background);
+
+    std::int32_t width() const { return width_; }
+    std::int32_t height() const { return height_; }
+    const PixelFormat& format() const { return format_; }
+    std::uint32_t* pixels() { return memory_.get(); }
+    PaintRequests& requests() { return requests_; }
+
+    bool buffered() const { return buffered_.load(std::memory_order_relaxed); }
+    void setBuffered(bool buffered) { buffered_.store(buffered, std::memory_order_relaxed); }
+
+    struct Point {
+        std::int32_t x;
+        std::int32_t y;
+    };
+    Point lastPoint() const {
+        return {lastX_.load(std::memory_order_relaxed), lastY_.load(std::memory_order_relaxed)};
+    }
+
+    std::uint32_t pixelAt(std::int32_t x, std::int32_t y) const { return memory_[index(x, y)]; }
+
+    // One pixel, as setPixel describes it; the refresh of immediate mode is left to the caller.
+    void plot(double x, double y, ColourValue colour, bool relative) {
+        if (relative) {
+            const Point last = lastPoint();
+            x += last.x;
+            y += last.y;
+        }
+        const std::int32_t px = roundToInt32(x);
+        const std::int32_t py = roundToInt32(y);
+        lastX_.store(px, std::memory_order_relaxed);
+        lastY_.store(py, std::memory_order_relaxed);
+        if (static_cast<std::uint32_t>(px) >= static_cast<std::uint32_t>(width_) ||
+            static_cast<std::uint32_t>(py) >= static_cast<std::uint32_t>(height_))
+            return;
+        memory_[index(px, py)] =
+            colour == foregroundColour ? foregroundPixel_ : format_.pixelOf(colour);
+    }
+
+private:
+    std::size_t index(std::int32_t x, std::int32_t y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+               static_cast<std::size_t>(x);
+    }
+
+    PixelMemory memory_;
+    const std::int32_t width_;
+    const std::int32_t height_;
+    const PixelFormat format_;
+    const std::uint32_t foregroundPixel_;
+    std::atomic<bool> buffered_{false};
+    std::atomic<std::int32_t> lastX_{0};
+    std::atomic<std::int32_t> lastY_{0};
+    PaintRequests requests_;
+};

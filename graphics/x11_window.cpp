@@ -1,0 +1,408 @@
+// The window thread: every Xlib call for a window happens here, on a display connection of the
+// window's own. Drawing threads reach it only through the canvas's paint requests.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <bit>
+#include <cerrno>
+#include <future>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "graphics/frame_style.h"
+#include "graphics/window.h"
+
+namespace {
+// X11 has no system colours: a light grey face and black text.
+constexpr ColourValue faceColour = 0xF0F0F0;
+constexpr ColourValue windowTextColour = 0x000000;
+// Window sizes travel as 16-bit numbers in the protocol.
+constexpr std::int32_t largestSide = 32767;
+
+char programName[] = "tessera";
+char programClass[] = "Tessera";
+
+// A failed request (say XShmAttach refused by a remote server) must not end the process; the
+// thread that made it checks this flag after a round trip.
+thread_local bool protocolErrorSeen = false;
+
+int noteProtocolError(Display*, XErrorEvent*) {
+    protocolErrorSeen = true;
+    return 0;
+}
+
+// Xlib's default ends the process when a server goes away, skipping the program's own shutdown.
+// Returning is allowed because every window connection has an exit handler that returns too.
+int ignoreConnectionLoss(Display*) { return 0; }
+
+void noteConnectionLost(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
+
+void installErrorHandlers() {
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        XInitThreads();
+        XSetErrorHandler(noteProtocolError);
+        XSetIOErrorHandler(ignoreConnectionLoss);
+    });
+}
+
+struct FrameSettings {
+    Text caption;
+    std::int32_t x, y, width, height;
+    std::uint32_t style;
+};
+
+void releaseSharedPixels(std::uint32_t* pixels) { shmdt(pixels); }
+void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
+
+class X11Window {
+public:
+    X11Window() = default;
+    X11Window(const X11Window&) = delete;
+    X11Window& operator=(const X11Window&) = delete;
+    ~X11Window();
+
+    bool create(const FrameSettings& settings);
+    bool enterIntoRegistry();
+    void leaveRegistry();
+    WindowHandle frameHandle() const { return frame_; }
+    // Until the user closes the window or the connection is lost.
+    void run();
+
+private:
+    bool openDisplay();
+    bool chooseVisual();
+    bool createWindows(const FrameSettings& settings);
+    void describeFrame(const FrameSettings& settings);
+    bool createCanvas(std::int32_t width, std::int32_t height);
+    bool createSharedImage(std::int32_t width, std::int32_t height, PixelMemory& memory);
+    bool createPlainImage(std::int32_t width, std::int32_t height, PixelMemory& memory);
+    void setTextProperty(const char* name, const char* type, const Text& value);
+    Atom atom(const char* name) { return XInternAtom(display_, name, False); }
+
+    void handle(const XEvent& event);
+    void serveRequests();
+    void putWholeBuffer();
+    void activate();
+
+    Display* display_ = nullptr;
+    bool connectionLost_ = false;
+    bool closed_ = false;
+    Visual* visual_ = nullptr;
+    int depth_ = 0;
+    Colormap ownColormap_ = 0;
+    Colormap colormap_ = 0;
+    PixelFormat logicalFormat_;
+    Window frame_ = 0;
+    Window canvasWindow_ = 0;
+    GC gc_ = nullptr;
+    XImage* image_ = nullptr;
+    XShmSegmentInfo segment_{};
+    bool segmentAttached_ = false;
+    Atom wmProtocols_ = 0;
+    Atom wmDeleteWindow_ = 0;
+    std::shared_ptr<Canvas> canvas_;
+};
+
+X11Window::~X11Window() {
+    if (!display_) return;
+    if (!connectionLost_) {
+        if (segmentAttached_) XShmDetach(display_, &segment_);
+        if (gc_) XFreeGC(display_, gc_);
+        if (frame_) XDestroyWindow(display_, frame_);
+        if (ownColormap_) XFreeColormap(display_, ownColormap_);
+    }
+    if (image_) {
+        image_->data = nullptr; // the canvas owns the pixels
+        XDestroyImage(image_);
+    }
+    XCloseDisplay(display_);
+}
+
+bool X11Window::create(const FrameSettings& settings) {
+    if (settings.width < 1 || settings.height < 1 || settings.width > largestSide ||
+        settings.height > largestSide)
+        return false;
+    if (!openDisplay() || !chooseVisual() || !createWindows(settings) ||
+        !createCanvas(settings.width, settings.height))
+        return false;
+    describeFrame(settings);
+    XMapWindow(display_, canvasWindow_);
+    XMapWindow(display_, frame_);
+    // The server paints the face colour on mapping; from then on exposures are painted from the
+    // buffer alone, without clearing to the background first.
+    XSync(display_, False);
+    XSetWindowBackgroundPixmap(display_, canvasWindow_, None);
+    XFlush(display_);
+    return !connectionLost_;
+}
+
+bool X11Window::openDisplay() {
+    installErrorHandlers();
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) return false;
+    XSetIOErrorExitHandler(display_, noteConnectionLost, &connectionLost_);
+    wmProtocols_ = atom("WM_PROTOCOLS");
+    wmDeleteWindow_ = atom("WM_DELETE_WINDOW");
+    return true;
+}
+
+bool X11Window::chooseVisual() {
+    const int screen = DefaultScreen(display_);
+    XVisualInfo info{};
+    Visual* defaultVisual = DefaultVisual(display_, screen);
+    if (DefaultDepth(display_, screen) == 24 && defaultVisual->c_class == TrueColor) {
+        visual_ = defaultVisual;
+        colormap_ = DefaultColormap(display_, screen);
+    } else if (XMatchVisualInfo(display_, screen, 24, TrueColor, &info)) {
+        visual_ = info.visual;
+        ownColormap_ = XCreateColormap(display_, RootWindow(display_, screen), visual_, AllocNone);
+        colormap_ = ownColormap_;
+    } else {
+        return false;
+    }
+    depth_ = 24;
+    return PixelFormat::fromMasks(visual_->red_mask, visual_->green_mask, visual_->blue_mask,
+                                  false, logicalFormat_);
+}
+
+bool X11Window::createWindows(const FrameSettings& settings) {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = logicalFormat_.pixelOf(faceColour);
+    attributes.border_pixel = 0;
+    attributes.colormap = colormap_;
+    const unsigned long mask = CWBackPixel | CWBorderPixel | CWColormap | CWEventMask;
+    const auto width = static_cast<unsigned>(settings.width);
+    const auto height = static_cast<unsigned>(settings.height);
+    frame_ = XCreateWindow(display_, DefaultRootWindow(display_), settings.x, settings.y, width,
+                           height, 0, depth_, InputOutput, visual_, mask, &attributes);
+    if (!frame_) return false;
+    attributes.event_mask = ExposureMask;
+    canvasWindow_ = XCreateWindow(display_, frame_, 0, 0, width, height, 0, depth_, InputOutput,
+                                  visual_, mask, &attributes);
+    if (!canvasWindow_) return false;
+    gc_ = XCreateGC(display_, canvasWindow_, 0, nullptr);
+    return gc_ != nullptr;
+}
+
+void X11Window::setTextProperty(const char* name, const char* type, const Text& value) {
+    XChangeProperty(display_, frame_, atom(name), atom(type), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(value.data()),
+                    static_cast<int>(value.size()));
+}
+
+void X11Window::describeFrame(const FrameSettings& settings) {
+    setTextProperty("WM_NAME", "STRING", settings.caption);
+    setTextProperty("_NET_WM_NAME", "UTF8_STRING", latin1ToUtf8(settings.caption));
+
+    // Position honoured as the outer corner, and a client size that cannot change.
+    XSizeHints size{};
+    size.flags = USPosition | PPosition | PSize | PMinSize | PMaxSize | PWinGravity;
+    size.x = settings.x;
+    size.y = settings.y;
+    size.width = size.min_width = size.max_width = settings.width;
+    size.height = size.min_height = size.max_height = settings.height;
+    size.win_gravity = NorthWestGravity;
+    XSetWMNormalHints(display_, frame_, &size);
+
+    XWMHints hints{};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = NormalState;
+    XSetWMHints(display_, frame_, &hints);
+
+    XClassHint classHint{programName, programClass};
+    XSetClassHint(display_, frame_, &classHint);
+    XSetWMProtocols(display_, frame_, &wmDeleteWindow_, 1);
+
+    const std::array<long, 5> motif =
+        motifWindowManagerHints(chosenFrameStyle(settings.style, settings.caption));
+    const Atom motifAtom = atom("_MOTIF_WM_HINTS");
+    XChangeProperty(display_, frame_, motifAtom, motifAtom, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(motif.data()),
+                    static_cast<int>(motif.size()));
+}
+
+bool X11Window::createSharedImage(std::int32_t width, std::int32_t height, PixelMemory& memory) {
+    if (!XShmQueryExtension(display_)) return false;
+    image_ = XShmCreateImage(display_, visual_, depth_, ZPixmap, nullptr, &segment_,
+                             static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (!image_) return false;
+    if (image_->bits_per_pixel != 32 || image_->bytes_per_line != width * 4) return false;
+    const std::size_t bytes = std::size_t(image_->bytes_per_line) * std::size_t(height);
+    segment_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (segment_.shmid < 0) return false;
+    void* address = shmat(segment_.shmid, nullptr, 0);
+    // Marked for removal at once: the segment then goes away with its last attachment, even if
+    // the process dies.
+    shmctl(segment_.shmid, IPC_RMID, nullptr);
+    if (address == reinterpret_cast<void*>(-1)) return false;
+    memory = PixelMemory(static_cast<std::uint32_t*>(address), releaseSharedPixels);
+    segment_.shmaddr = image_->data = static_cast<char*>(address);
+    segment_.readOnly = True;
+    protocolErrorSeen = false;
+    XShmAttach(display_, &segment_);
+    XSync(display_, False);
+    segmentAttached_ = !protocolErrorSeen && !connectionLost_;
+    return segmentAttached_;
+}
+
+bool X11Window::createPlainImage(std::int32_t width, std::int32_t height, PixelMemory& memory) {
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    memory = PixelMemory(new (std::nothrow) std::uint32_t[count], releaseHeapPixels);
+    if (!memory) return false;
+    image_ = XCreateImage(display_, visual_, depth_, ZPixmap, 0,
+                          reinterpret_cast<char*>(memory.get()), static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 32, width * 4);
+    if (!image_ || image_->bits_per_pixel != 32) return false;
+    // Pixels are written in this machine's order; Xlib reorders them for the server if needed.
+    image_->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    return true;
+}
+
+bool X11Window::createCanvas(std::int32_t width, std::int32_t height) {
+    PixelMemory memory(nullptr, releaseHeapPixels);
+    if (!createSharedImage(width, height, memory)) {
+        if (image_) {
+            image_->data = nullptr;
+            XDestroyImage(image_);
+            image_ = nullptr;
+        }
+        if (connectionLost_ || !createPlainImage(width, height, memory)) return false;
+    }
+    const bool machineOrder =
+        (image_->byte_order == LSBFirst) == (std::endian::native == std::endian::little);
+    PixelFormat memoryFormat;
+    if (!PixelFormat::fromMasks(visual_->red_mask, visual_->green_mask, visual_->blue_mask,
+                                !machineOrder, memoryFormat))
+        return false;
+    canvas_ = std::make_shared<Canvas>(std::move(memory), width, height, memoryFormat,
+                                       windowTextColour, faceColour);
+    return canvas_->requests().usable();
+}
+
+bool X11Window::enterIntoRegistry() {
+    WindowRecord frameRecord;
+    frameRecord.handle = frame_;
+    frameRecord.flags = WindowRecord::frameWindow;
+    WindowRecord canvasRecord;
+    canvasRecord.handle = canvasWindow_;
+    canvasRecord.parent = frame_;
+    canvasRecord.flags = WindowRecord::childControl;
+    canvasRecord.canvas = canvas_;
+    try {
+        windowRegistry().insert(std::move(frameRecord));
+        windowRegistry().insert(std::move(canvasRecord));
+    } catch (const std::bad_alloc&) {
+        leaveRegistry();
+        return false;
+    }
+    return true;
+}
+
+void X11Window::leaveRegistry() {
+    windowRegistry().removeFrame(frame_);
+    canvas_->requests().close();
+}
+
+void X11Window::run() {
+    pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0},
+                       {canvas_->requests().wakeUpFd(), POLLIN, 0}};
+    for (;;) {
+        while (!closed_ && !connectionLost_ && XPending(display_)) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            handle(event);
+        }
+        if (closed_ || connectionLost_) return;
+        if (poll(waits, 2, -1) < 0 && errno != EINTR) return;
+        if (waits[1].revents & POLLIN) serveRequests();
+    }
+}
+
+void X11Window::handle(const XEvent& event) {
+    switch (event.type) {
+    case Expose:
+        if (event.xexpose.window == canvasWindow_ && event.xexpose.count == 0) {
+            putWholeBuffer();
+            XFlush(display_);
+        }
+        break;
+    case ClientMessage:
+        if (event.xclient.window == frame_ && event.xclient.message_type == wmProtocols_ &&
+            static_cast<Atom>(event.xclient.data.l[0]) == wmDeleteWindow_)
+            closed_ = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void X11Window::serveRequests() {
+    const PaintRequests::Round round = canvas_->requests().takePending();
+    if (round.jobs & PaintRequests::focus) activate();
+    if (round.jobs & PaintRequests::paint) putWholeBuffer();
+    // One round trip: when it returns the server has carried out everything above.
+    XSync(display_, False);
+    canvas_->requests().served(round);
+}
+
+void X11Window::putWholeBuffer() {
+    const auto width = static_cast<unsigned>(canvas_->width());
+    const auto height = static_cast<unsigned>(canvas_->height());
+    if (segmentAttached_)
+        XShmPutImage(display_, canvasWindow_, gc_, image_, 0, 0, 0, 0, width, height, False);
+    else
+        XPutImage(display_, canvasWindow_, gc_, image_, 0, 0, 0, 0, width, height);
+}
+
+void X11Window::activate() {
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = frame_;
+    request.xclient.message_type = atom("_NET_ACTIVE_WINDOW");
+    request.xclient.format = 32;
+    request.xclient.data.l[0] = 1; // from an ordinary application
+    request.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, DefaultRootWindow(display_), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    XRaiseWindow(display_, frame_);
+}
+
+void runWindowThread(FrameSettings settings, std::promise<WindowHandle> report) {
+    X11Window window;
+    bool made = false;
+    try {
+        made = window.create(settings) && window.enterIntoRegistry();
+    } catch (const std::bad_alloc&) {
+    }
+    if (!made) {
+        report.set_value(0);
+        return;
+    }
+    report.set_value(window.frameHandle());
+    window.run();
+    window.leaveRegistry();
+}
+} // namespace
+
+WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std::int32_t width,
+                        std::int32_t height, std::uint32_t style) {
+    std::promise<WindowHandle> report;
+    std::future<WindowHandle> handle = report.get_future();
+    try {
+        std::thread(runWindowThread, FrameSettings{caption, x, y, width, height, style},
+                    std::move(report))
+            .detach();
+    } catch (const std::exception&) { // no thread or no memory for its settings
+        return 0;
+    }
+    return handle.get();
+}
