@@ -1,0 +1,135 @@
+#include "app/dialogue.h"
+
+#include "app/failure_report.h"
+#include "console/console_state.h"
+#include "console/input.h"
+#include "console/output.h"
+#include "text/numbers.h"
+#include "text/random.h"
+#include "text/strings.h"
+
+namespace {
+
+const Text projectAddress = "https://tessera.example.org";
+
+constexpr std::int32_t windowLeft = 300;
+constexpr std::int32_t windowTop = 300;
+constexpr std::uint32_t defaultWindowStyle = 0;
+
+std::int32_t readNumberAnswer() { return storeInt32(toNumber(readLine())); }
+
+void askWorldSize(ProgramState& state) {
+    print("World width (10 - 600) -->");
+    state.width = clampWorldDimension(readNumberAnswer());
+    print("World height (10 - 600) -->");
+    state.height = clampWorldDimension(readNumberAnswer());
+}
+
+void openWorldWindow(ProgramState& state) {
+    state.window = openWindow("Tessera", windowLeft, windowTop, state.width, state.height, defaultWindowStyle);
+    attachWindow(state.window, 0, bufferedRedraw);
+}
+
+void askRules(ProgramState& state) {
+    printLine("Rule set:");
+    printLine("[1.] Conway-Style [B/W]");
+    printLine(" 2.  Shades of Grey");
+    print("  -->");
+    // Only a typed value of exactly 2 selects grey; the number is compared unrounded.
+    state.renderMode = toNumber(readLine()) == 2 ? shadesOfGreyRules : blackWhiteRules;
+    if (state.renderMode == shadesOfGreyRules) {
+        print("Speed 1-128 [16] -->");
+        state.greySpeed = clampGreySpeed(readNumberAnswer());
+    }
+}
+
+void printRuleExamples() {
+    printLine("Conway rulesubset (Size/Survive/Born) -- examples:");
+    printLine("1/23/3 - Game of Life");
+    printLine("1/23/36 - Highlife");
+    printLine("1/34/34 - 34 Life");
+    printLine("1/5/345 - Long Life");
+    printLine("1/1358/357 - Amoeba");
+    printLine("1/235678/378 - Coagulations");
+    printLine("1/5678/35678 - Diamoebas");
+}
+
+bool redirectedInputHasEnded() {
+    const ConsoleState& console = consoleState();
+    return !console.inputIsConsole && console.inputEnded;
+}
+
+// Asks until the answer holds a "/". Gives false when redirected input has ended without one:
+// no further answer can ever come.
+bool readRuleAnswer(Text& answer) {
+    for (;;) {
+        print(" -->");
+        answer = readLine();
+        if (findText(1, answer, "/") != 0) return true;
+        if (redirectedInputHasEnded()) return false;
+    }
+}
+
+void printLegend() {
+    newLine();
+    printLine("GO!");
+    printLine("R = Reset [also - 0-9 for % fill]");
+    printLine("N = New Rules");
+    printLine("X = Random Rules");
+    printLine("Q = Quit");
+    printLine("S = Step On/Off");
+}
+
+} // namespace
+
+std::int32_t clampWorldDimension(std::int32_t typed) {
+    if (typed < 10) return 100;
+    if (typed > 600) return 600;
+    return typed;
+}
+
+std::int32_t clampGreySpeed(std::int32_t typed) {
+    if (typed < 1) return 16;
+    if (typed > 128) return 128;
+    return typed;
+}
+
+RuleSet parseRule(const Text& answer) {
+    RuleSet rules;
+    rules.size = storeInt32(toNumber(field(answer, "/", 1)));
+    if (rules.size < 1) rules.size = 1;
+    if (rules.size > 4) rules.size = 4;
+    rules.survive = field(answer, "/", 2);
+    rules.born = field(answer, "/", 3);
+    return rules;
+}
+
+void runOpeningDialogue(ProgramState& state) {
+    seedRandom(timeOfDay());
+    printLine("Tessera // " + projectAddress);
+    printLine("Ildrith's cellular automata toy");
+    askWorldSize(state);
+    openWorldWindow(state);
+    askRules(state);
+}
+
+Stage runRuleDialogue(ProgramState& state) {
+    printRuleExamples();
+    Text answer;
+    if (!readRuleAnswer(answer)) {
+        reportFailure("input ended before a rule (Size/Survive/Born) was given");
+        state.exitCode = failureExitCode;
+        return Stage::end;
+    }
+    state.rules = parseRule(answer);
+    printLegend();
+    createWorld(state.world, state.width, state.height);
+    if (!(state.world.flags & IntArray::created)) {
+        reportFailure("not enough memory for a world of " + countText(state.width) + " x " +
+                      countText(state.height) + " cells");
+        state.exitCode = failureExitCode;
+        return Stage::end;
+    }
+    focusWindow();
+    return Stage::reset;
+}

@@ -1,0 +1,78 @@
+#include "app/main_loop.h"
+
+#include <cstdlib>
+
+#include "app/failure_report.h"
+#include "app/fills.h"
+#include "app/key_commands.h"
+#include "console/input.h"
+#include "console/output.h"
+#include "text/numbers.h"
+
+namespace {
+
+void showIteration(const ProgramState& state) {
+    locate(0, 1);
+    print("Iteration: " + countText(static_cast<Number>(state.iteration)));
+}
+
+void computeNextGeneration(ProgramState& state) {
+    state.nextPlane = state.currentPlane == 1 ? 2 : 1;
+    generationStep(state.world, state.currentPlane, state.nextPlane, state.width, state.height,
+                   state.rules, state.renderMode, state.greySpeed);
+    state.currentPlane = state.nextPlane;
+}
+
+void waitForStep(ProgramState& state) {
+    if (state.stepMode != 1) return;
+    if (lowerCase(waitKey()) == "s") state.stepMode = 0;
+}
+
+// The window service reports a closed window, and one that never opened, as a canvas width of 0.
+Stage endTest(ProgramState& state) {
+    if (storeInt32(static_cast<Number>(canvasSize().width)) != 0) return Stage::generation;
+    if (state.window == 0) {
+        const char* display = std::getenv("DISPLAY");
+        reportFailure("the graphic window could not be opened on display \"" +
+                      Text(display ? display : "") + "\"" + (display ? "" : " (DISPLAY is not set)"));
+        state.exitCode = failureExitCode;
+    }
+    return Stage::end;
+}
+
+} // namespace
+
+void resetWorld(ProgramState& state) {
+    resetFill(state.world, state.width, state.height);
+    state.currentPlane = 1;
+    state.iteration = 0;
+}
+
+void drawCurrentPlane(const ProgramState& state) {
+    // Nothing shows before redraw, so the order of the writes cannot be seen: row by row follows
+    // both the World's and the buffer's memory order.
+    for (std::int32_t j = 1; j <= state.height; ++j) {
+        const std::int32_t* row = &cell(state.world, 1, j, state.currentPlane);
+        for (std::int32_t i = 0; i < state.width; ++i) {
+            const std::int32_t value = row[i];
+            setPixel(i, j - 1, rgb(value, value, value));
+        }
+    }
+}
+
+Stage runGeneration(ProgramState& state) {
+    ++state.iteration;
+    showIteration(state);
+    drawCurrentPlane(state);
+    computeNextGeneration(state);
+    redraw();
+
+    switch (actOnKey(state, lowerCase(pollKey()))) {
+    case KeyOutcome::quit: return Stage::end;
+    case KeyOutcome::newRules: return Stage::ruleDialogue;
+    case KeyOutcome::reset: return Stage::reset;
+    case KeyOutcome::carryOn: break;
+    }
+    waitForStep(state);
+    return endTest(state);
+}

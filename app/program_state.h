@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+
+#include "app/generation.h"
+#include "app/world.h"
+#include "graphics/window.h"
+
+// Everything the main routine holds for the whole run: the dialogue's answers, the World and the
+// state of the generation loop.
+struct ProgramState {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    WindowHandle window = 0;
+    std::int32_t renderMode = blackWhiteRules;
+    std::int32_t greySpeed = 0;
+    RuleSet rules;
+
+    World world;
+    std::int32_t currentPlane = 1;
+    std::int32_t nextPlane = 2;
+    // Generations since the last reset. 64 bits, so that it counts on instead of wrapping after
+    // 2,147,483,647 generations.
+    std::int64_t iteration = 0;
+    std::int32_t stepMode = 0;
+
+    int exitCode = 0;
+};
+
+// The stages of the main routine; the n and r keys jump back to the rule dialogue and the reset.
+enum class Stage {
+    ruleDialogue,
+    reset,
+    generation,
+    end,
+};
