@@ -1,0 +1,200 @@
+#include "console/input.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "console/console_state.h"
+#include "runtime/errors.h"
+#include "tests/console_pty.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string endMark(1, '\x1a');
+std::string scan(int code) { return std::string{'\0', static_cast<char>(code)}; }
+
+// ---- Standard input redirected ----
+
+struct Line {
+    std::string text;
+    bool endedAfter;
+};
+
+int fileHolding(const std::string& content) {
+    std::FILE* file = std::tmpfile();
+    std::fwrite(content.data(), 1, content.size(), file);
+    const int handle = dup(fileno(file));
+    std::fclose(file);
+    lseek(handle, 0, SEEK_SET);
+    return handle;
+}
+
+void readFrom(int inputHandle) {
+    consoleState() = ConsoleState{};
+    consoleState().inputHandle = inputHandle;
+}
+
+TEST(RedirectedReadLine, FilesGiveTheirLinesThenTheEndMarkForever) {
+    struct Case {
+        std::string content;
+        std::vector<Line> lines;
+    };
+    const std::string longLine(16384, 'x');
+    const Case cases[] = {
+        {"100\r\n200", {{"100", false}, {"200", true}, {endMark, true}, {endMark, true}}},
+        {"", {{"", true}, {endMark, true}, {endMark, true}}},
+        {"a\rb\nc\n", {{"ab", false}, {"c", true}, {endMark, true}}},
+        {"ab\x1a" "cd\n", {{"ab", true}, {endMark, true}, {endMark, true}}},
+        {"\n\n", {{"", false}, {"", true}, {endMark, true}}},
+        {longLine + "yz\n", {{longLine, false}, {"yz", true}, {endMark, true}}},
+        {std::string(300, 'q') + "\r\n", {{std::string(300, 'q'), true}, {endMark, true}}},
+    };
+    for (const Case& c : cases) {
+        const int handle = fileHolding(c.content);
+        readFrom(handle);
+        for (const Line& expected : c.lines) {
+            EXPECT_EQ(readLine(), expected.text) << c.content.substr(0, 20);
+            EXPECT_EQ(consoleState().inputEnded, expected.endedAfter) << c.content.substr(0, 20);
+        }
+        close(handle);
+    }
+}
+
+// A writer that has not written yet is no end of the data: the lines arrive as they would from
+// a file holding the same bytes.
+TEST(RedirectedReadLine, PipeWaitsForItsWriterAndEndsWhenItCloses) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    readFrom(ends[0]);
+    std::thread writer([&] {
+        for (const char* part : {"100\n", "20", "0\n"}) {
+            std::this_thread::sleep_for(30ms);
+            EXPECT_GT(write(ends[1], part, std::strlen(part)), 0);
+        }
+        std::this_thread::sleep_for(30ms);
+        close(ends[1]);
+    });
+    EXPECT_EQ(readLine(), "100");
+    EXPECT_EQ(readLine(), "200");
+    EXPECT_EQ(readLine(), endMark);
+    EXPECT_TRUE(consoleState().inputEnded);
+    writer.join();
+    close(ends[0]);
+}
+
+// ---- Standard input on the terminal ----
+
+class LineEditor : public ::testing::Test {
+protected:
+    LineEditor() : terminal_(24, 80, true) {
+        consoleState() = ConsoleState{};
+        consoleState().inputIsConsole = true;
+        consoleState().screenHandle = terminal_.slave;
+        consoleState().keyboardHandle = open(ptsname(terminal_.master), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    }
+    ~LineEditor() override { close(consoleState().keyboardHandle); }
+
+    PseudoTerminal terminal_;
+};
+
+TEST_F(LineEditor, TypedLinesAreEchoedAndEdited) {
+    struct Case {
+        std::string typed;
+        std::string line;
+        std::string echo;
+    };
+    const Case cases[] = {
+        {"12\x7f" "5\r", "15", "12\b \b5\r\n"},
+        {"12\b5\r", "15", "12\b \b5\r\n"},
+        {"\x7f" "a\r", "a", "a\r\n"},
+        {"\r", "", "\r\n"},
+        {"a\x1b[Ab\x1bOP\r", "ab", "ab\r\n"}, // keys that produce no character do nothing
+        {"\x03\t\r", "\x03\t", "\x03\t\r\n"},
+    };
+    for (const Case& c : cases) {
+        terminal_.type(c.typed);
+        EXPECT_EQ(readLine(), c.line);
+        EXPECT_EQ(terminal_.readScreen(c.echo.size()), c.echo);
+    }
+}
+
+TEST_F(LineEditor, CtrlZEndsInputUntilBackspaceTakesItBack) {
+    terminal_.type("ab\x1a" "x\r");
+    EXPECT_EQ(readLine(), "ab");
+    EXPECT_TRUE(consoleState().inputEnded);
+    EXPECT_EQ(terminal_.readScreen(6), "ab^Z\r\n");
+
+    terminal_.type("x\r");
+    EXPECT_EQ(readLine(), "");
+    EXPECT_EQ(terminal_.readScreen(4), "^Z\r\n");
+
+    terminal_.type("\x7f" "c\r");
+    EXPECT_EQ(readLine(), "c");
+    EXPECT_FALSE(consoleState().inputEnded);
+    EXPECT_EQ(terminal_.readScreen(11), "^Z\b\b  \b\bc\r\n");
+}
+
+TEST_F(LineEditor, LongestLineEndsByItself) {
+    const std::string typed(16384, 'a');
+    Typist typist(terminal_, typed + "b\r");
+    EXPECT_EQ(readLine(), typed);
+    EXPECT_EQ(readLine(), "b");
+    EXPECT_EQ(typist.screen(typed.size() + 5), typed + "\r\nb\r\n");
+}
+
+TEST_F(LineEditor, KeysNotYetPolledAreReadByTheNextLine) {
+    terminal_.type("xy\x1b[Az\r");
+    EXPECT_EQ(pollKey(), "x");
+    EXPECT_EQ(readLine(), "yz");
+}
+
+TEST_F(LineEditor, KeysArriveDecoded) {
+    EXPECT_EQ(pollKey(), "");
+    terminal_.type("S\x1b[1;5A\x1bx\x1b[24~");
+    EXPECT_EQ(pollKey(), "S");
+    EXPECT_EQ(waitKey(), scan(72));
+    EXPECT_EQ(pollKey(), scan(45));
+    EXPECT_EQ(pollKey(), scan(88));
+    EXPECT_EQ(pollKey(), "");
+
+    terminal_.type("\x1b");
+    EXPECT_EQ(waitKey(), "\x1b");
+
+    // The rest of a sequence that comes a moment later still belongs to it.
+    terminal_.type("\x1b[");
+    std::thread late([&] {
+        std::this_thread::sleep_for(5ms);
+        terminal_.type("B");
+    });
+    EXPECT_EQ(waitKey(), scan(80));
+    late.join();
+}
+
+TEST(PollKey, WithoutAKeyboardFindsNoKey) {
+    consoleState() = ConsoleState{};
+    EXPECT_EQ(pollKey(), "");
+}
+
+TEST(LowerCase, MakesCapitalsSmallByteByByte) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Q", "q"},
+        {"1", "1"},
+        {"AZaz@[`{", "azaz@[`{"},
+        {"\x80\x8e\x8f\x90\x99\x9a\xa5", "\x87\x84\x86\x82\x94\x81\xa4"},
+        {std::string("\0H", 2), std::string("\0h", 2)}, // a KeyText too is mapped byte by byte
+        {"\x87\x84\xa4\xff", "\x87\x84\xa4\xff"},
+        {"", ""},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(lowerCase(text), expected);
+}
+
+} // namespace
