@@ -1,1 +1,37 @@
-// Being written.
+#include "app/fills.h"
+
+#include "text/numbers.h"
+#include "text/random.h"
+
+namespace {
+// integerPart(random01() * scale): 0..scale-1, rounded down.
+std::int32_t draw(std::int32_t scale) { return storeInt32(integerPart(random01() * scale)); }
+
+// The second draw of a density digit: offset + draw(scale). Digit 5 keeps its first draw.
+struct Density {
+    std::int32_t offset;
+    std::int32_t scale;
+};
+constexpr Density densities[10] = {{0, 148}, {0, 160}, {0, 175}, {0, 190}, {0, 222},
+                                   {0, 0},   {33, 222}, {65, 190}, {80, 175}, {105, 150}};
+constexpr int singleDrawDigit = 5;
+constexpr std::int32_t firstDrawScale = 255;
+} // namespace
+
+void resetFill(World& world, std::int32_t width, std::int32_t height) {
+    for (std::int32_t i = 1; i <= width; ++i) {
+        for (std::int32_t j = 1; j <= height; ++j) cell(world, i, j, 1) = draw(256);
+    }
+}
+
+void densityFill(World& world, std::int32_t plane, int digit, std::int32_t width, std::int32_t height) {
+    if (digit < 0 || digit > 9) return;
+    const Density density = densities[digit];
+    for (std::int32_t i = 1; i <= width; ++i) {
+        for (std::int32_t j = 1; j <= height; ++j) {
+            std::int32_t value = draw(firstDrawScale);
+            if (digit != singleDrawDigit) value = density.offset + draw(density.scale);
+            cell(world, i, j, plane) = value;
+        }
+    }
+}

@@ -1,1 +1,45 @@
-// Being written.
+#include "app/generation.h"
+
+#include "app/count_matches.h"
+#include "app/fast_generation.h"
+#include "text/numbers.h"
+
+namespace {
+constexpr std::int32_t white = 255;
+constexpr std::int32_t aliveAbove = 128;
+
+std::int32_t blackWhiteValue(std::int32_t sum, std::int32_t centre, const RuleSet& rules) {
+    const std::int32_t count = sum / 255;
+    const Text& ruleText = centre == white ? rules.survive : rules.born;
+    return countMatches(ruleText, count) ? white : 0;
+}
+
+std::int32_t greyValue(std::int32_t sum, std::int32_t centre, const RuleSet& rules, std::int32_t speed) {
+    const std::int32_t count = storeInt32(Number(sum) / 255);
+    if (centre > aliveAbove) {
+        if (!countMatches(rules.survive, count)) return centre - speed;
+        return centre + speed > white ? white : centre + speed;
+    }
+    if (countMatches(rules.born, count)) return centre + speed;
+    return centre - speed < 0 ? 0 : centre - speed;
+}
+} // namespace
+
+void literalGenerationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
+                           std::int32_t height, const RuleSet& rules, std::int32_t renderMode,
+                           std::int32_t greySpeed) {
+    for (std::int32_t i = 1; i <= width; ++i) {
+        for (std::int32_t j = 1; j <= height; ++j) {
+            const std::int32_t sum = neighbourhoodSum(world, i, j, width, height, rules.size, currentPlane);
+            const std::int32_t centre = cell(world, i, j, currentPlane);
+            cell(world, i, j, nextPlane) = renderMode == shadesOfGreyRules ? greyValue(sum, centre, rules, greySpeed)
+                                                                           : blackWhiteValue(sum, centre, rules);
+        }
+    }
+}
+
+void generationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
+                    std::int32_t height, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed) {
+    static FastGenerator generator(defaultThreadCount());
+    generator.step(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
+}

@@ -1,0 +1,91 @@
+#include "app/worker_pool.h"
+
+#include <chrono>
+
+namespace {
+// Waiting threads poll this long before sleeping: back-to-back generations then never pay a
+// wake-up, while an idle program leaves the cores alone.
+constexpr auto spinBeforeSleeping = std::chrono::microseconds(200);
+
+inline void relaxCpu() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// Polls until value differs from seen, then sleeps on it if it still does not.
+template <class T>
+T awaitChange(const std::atomic<T>& value, T seen) {
+    const auto deadline = std::chrono::steady_clock::now() + spinBeforeSleeping;
+    for (unsigned polls = 0;; ++polls) {
+        const T now = value.load(std::memory_order_acquire);
+        if (now != seen) return now;
+        if (polls % 64 == 63 && std::chrono::steady_clock::now() > deadline) break;
+        relaxCpu();
+    }
+    value.wait(seen, std::memory_order_acquire);
+    return value.load(std::memory_order_acquire);
+}
+} // namespace
+
+WorkerPool::WorkerPool(unsigned threadCount) {
+    for (unsigned k = 1; k < threadCount; ++k) workers_.emplace_back([this] { workerLoop(); });
+}
+
+WorkerPool::~WorkerPool() {
+    stopping_.store(true, std::memory_order_release);
+    epoch_.fetch_add(1, std::memory_order_release);
+    epoch_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+}
+
+void WorkerPool::run(std::uint32_t taskCount, const std::function<void(std::uint32_t)>& task) {
+    if (workers_.empty()) {
+        for (std::uint32_t k = 0; k < taskCount; ++k) task(k);
+        return;
+    }
+    // The new claim word goes first: a worker still looping over the previous run that sees the
+    // new task count has then also lost every chance to claim with the old epoch.
+    const std::uint32_t epoch = epoch_.load(std::memory_order_relaxed) + 1;
+    claim_.store(std::uint64_t(epoch) << 32, std::memory_order_relaxed);
+    finished_.store(0, std::memory_order_relaxed);
+    task_.store(&task, std::memory_order_release);
+    taskCount_.store(taskCount, std::memory_order_release);
+    epoch_.store(epoch, std::memory_order_release);
+    epoch_.notify_all();
+    claimTasks(epoch);
+    waitForAll(taskCount);
+}
+
+void WorkerPool::workerLoop() {
+    std::uint32_t seen = 0;
+    for (;;) {
+        seen = awaitChange(epoch_, seen);
+        if (stopping_.load(std::memory_order_acquire)) return;
+        claimTasks(seen);
+    }
+}
+
+void WorkerPool::claimTasks(std::uint32_t epoch) {
+    std::uint64_t claim = claim_.load(std::memory_order_acquire);
+    for (;;) {
+        if (std::uint32_t(claim >> 32) != epoch) return;
+        const std::uint32_t taskIndex = std::uint32_t(claim);
+        const std::uint32_t taskCount = taskCount_.load(std::memory_order_acquire);
+        if (taskIndex >= taskCount) return;
+        if (!claim_.compare_exchange_weak(claim, claim + 1, std::memory_order_acq_rel, std::memory_order_acquire)) {
+            continue;
+        }
+        (*task_.load(std::memory_order_acquire))(taskIndex);
+        if (finished_.fetch_add(1, std::memory_order_acq_rel) + 1 == taskCount) {
+            finished_.notify_one();
+        }
+        claim = claim_.load(std::memory_order_acquire);
+    }
+}
+
+void WorkerPool::waitForAll(std::uint32_t taskCount) {
+    for (std::uint32_t done = finished_.load(std::memory_order_acquire); done != taskCount;) {
+        done = awaitChange(finished_, done);
+    }
+}
