@@ -10,6 +10,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <chrono>
 #include <future>
 #include <mutex>
 #include <new>
@@ -25,6 +26,8 @@ constexpr ColourValue faceColour = 0xF0F0F0;
 constexpr ColourValue windowTextColour = 0x000000;
 // Window sizes travel as 16-bit numbers in the protocol.
 constexpr std::int32_t largestSide = 32767;
+constexpr int connectAttempts = 100;
+constexpr std::chrono::milliseconds connectRetryPause{10};
 
 char programName[] = "tessera";
 char programClass[] = "Tessera";
@@ -146,7 +149,13 @@ bool X11Window::create(const FrameSettings& settings) {
 
 bool X11Window::openDisplay() {
     installErrorHandlers();
-    display_ = XOpenDisplay(nullptr);
+    // A busy server's listen queue can be full for a moment: connecting then fails with EAGAIN.
+    for (int attempt = 0; attempt < connectAttempts && !display_; ++attempt) {
+        errno = 0;
+        display_ = XOpenDisplay(nullptr);
+        if (!display_ && errno != EAGAIN) return false;
+        if (!display_) std::this_thread::sleep_for(connectRetryPause);
+    }
     if (!display_) return false;
     XSetIOErrorExitHandler(display_, noteConnectionLost, &connectionLost_);
     wmProtocols_ = atom("WM_PROTOCOLS");

@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+
+#include "runtime/floating_point.h"
+
+// setPixel rounds in the floating-point environment the program runs in.
+int main(int argc, char** argv) {
+    setFloatingPointEnvironment();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

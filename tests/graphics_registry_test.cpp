@@ -1,0 +1,129 @@
+// The registry and the canvas operations, with canvases entered by hand instead of by a window
+// thread (immediate mode is left to the X tests, as it needs a window thread to serve it).
+#include <gtest/gtest.h>
+
+#include "graphics/window.h"
+#include "runtime/errors.h"
+
+namespace {
+constexpr ColourValue face = 0xF0F0F0;
+
+std::shared_ptr<Canvas> makeCanvas(std::int32_t width, std::int32_t height) {
+    PixelMemory memory(new std::uint32_t[std::size_t(width) * std::size_t(height)],
+                       [](std::uint32_t* pixels) { delete[] pixels; });
+    return std::make_shared<Canvas>(std::move(memory), width, height, PixelFormat{}, 0, face);
+}
+
+// A frame with its canvas as control 0, removed again at the end of the test.
+class EnteredWindow {
+public:
+    EnteredWindow(WindowHandle frame, std::int32_t width, std::int32_t height)
+        : frame_(frame), canvas_(makeCanvas(width, height)) {
+        windowRegistry().insert({frame, 0, WindowRecord::frameWindow, 0, nullptr});
+        windowRegistry().insert({canvasHandle(), frame, WindowRecord::childControl, 0, canvas_});
+    }
+    ~EnteredWindow() { windowRegistry().removeFrame(frame_); }
+
+    WindowHandle frame() const { return frame_; }
+    WindowHandle canvasHandle() const { return frame_ + 1; }
+    std::weak_ptr<Canvas> watch() const { return canvas_; }
+    Canvas& canvas() { return *canvas_; }
+    void dropOwnReference() { canvas_.reset(); }
+
+private:
+    WindowHandle frame_;
+    std::shared_ptr<Canvas> canvas_;
+};
+
+int errorOfAttach(WindowHandle window, std::int32_t control, std::int32_t mode) {
+    RoutineActivation activation;
+    attachWindow(window, control, mode);
+    return activation.errorWord.number();
+}
+
+CanvasSize attachedSize() { return canvasSize(); }
+
+TEST(AttachWindow, FindsTheCanvasByFrameAndControlOrByItsOwnHandle) {
+    EnteredWindow window(0x7100, 12, 34);
+    const struct {
+        WindowHandle handle;
+        std::int32_t control;
+    } ways[] = {{window.frame(), 0}, {window.canvasHandle(), 0}, {window.canvasHandle(), 5}};
+    for (const auto& way : ways) {
+        EXPECT_EQ(errorOfAttach(way.handle, way.control, bufferedRedraw), 0);
+        EXPECT_EQ(attachedSize().width, 12);
+        EXPECT_EQ(attachedSize().height, 34);
+        EXPECT_EQ(threadRecord().attachedCanvas, window.canvasHandle());
+    }
+}
+
+TEST(AttachWindow, RaisesNoCanvasAndLeavesTheThreadWithout) {
+    EnteredWindow window(0x7200, 5, 5);
+    const struct {
+        WindowHandle handle;
+        std::int32_t control;
+    } failures[] = {{0, 0}, {window.frame(), 3}, {0x7FFF, 0}};
+    for (const auto& failure : failures) {
+        ASSERT_EQ(errorOfAttach(window.frame(), 0, bufferedRedraw), 0);
+        EXPECT_EQ(errorOfAttach(failure.handle, failure.control, bufferedRedraw), 68);
+        EXPECT_EQ(attachedSize().width, 0);
+        EXPECT_EQ(attachedSize().height, 0);
+        setPixel(1, 1, rgb(9, 9, 9)); // no canvas: nothing happens
+        EXPECT_EQ(window.canvas().pixelAt(1, 1), face);
+    }
+}
+
+TEST(AttachWindow, ReplacesTheModeOfTheCanvas) {
+    EnteredWindow window(0x7300, 5, 5);
+    attachWindow(window.frame(), 0, bufferedRedraw | 0x01);
+    EXPECT_TRUE(window.canvas().buffered());
+    attachWindow(window.frame(), 0, 0x7F);
+    EXPECT_FALSE(window.canvas().buffered());
+}
+
+TEST(SetPixel, DrawsIntoTheAttachedCanvasInBufferedMode) {
+    EnteredWindow window(0x7400, 8, 8);
+    attachWindow(window.frame(), 0, bufferedRedraw);
+    setPixel(2.5, 3.5, rgb(10, 20, 30));
+    setPixel(8, 0, rgb(10, 20, 30));
+    EXPECT_EQ(window.canvas().pixelAt(2, 4), 0x0A141Eu); // the default format is 0xRRGGBB
+    EXPECT_EQ(window.canvas().lastPoint().x, 8);
+}
+
+TEST(CanvasCache, RemovalMakesTheCanvasVanishAndReleasesItAtTheNextOperation) {
+    auto window = std::make_unique<EnteredWindow>(0x7500, 6, 6);
+    attachWindow(window->frame(), 0, bufferedRedraw);
+    setPixel(0, 0, rgb(1, 1, 1));
+    const std::weak_ptr<Canvas> watched = window->watch();
+    window->dropOwnReference();
+    EXPECT_FALSE(watched.expired()) << "the drawing thread's cache keeps the buffer alive";
+
+    window.reset(); // the window is destroyed
+    EXPECT_EQ(attachedSize().width, 0);
+    EXPECT_EQ(attachedSize().height, 0);
+    EXPECT_TRUE(watched.expired());
+    setPixel(0, 0, rgb(1, 1, 1));
+    redraw();
+    focusWindow();
+    EXPECT_EQ(threadRecord().attachedCanvas, 0x7501u) << "the handle stays, resolving to nothing";
+}
+
+TEST(CanvasCache, ANewerWindowWithTheSameHandleIsSeenAfresh) {
+    auto first = std::make_unique<EnteredWindow>(0x7600, 6, 6);
+    attachWindow(first->frame(), 0, bufferedRedraw);
+    EXPECT_EQ(attachedSize().width, 6);
+    first.reset();
+    EnteredWindow second(0x7600, 9, 4);
+    EXPECT_EQ(attachedSize().width, 9);
+    EXPECT_EQ(attachedSize().height, 4);
+}
+
+TEST(CanvasSize, IsZeroForAThreadThatNeverAttached) {
+    std::thread fresh([] {
+        const CanvasSize size = canvasSize();
+        EXPECT_EQ(size.width, 0);
+        EXPECT_EQ(size.height, 0);
+    });
+    fresh.join();
+}
+} // namespace

@@ -1,0 +1,54 @@
+#pragma once
+#include <sys/types.h>
+#include <termios.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A child process whose controlling terminal is a fresh pseudo-terminal, driven as a person
+// would: bytes typed at the terminal, everything the terminal shows read back.
+struct PtyOptions {
+    std::vector<std::string> argv;
+    std::vector<std::string> environment; // "NAME=value" added to the parent's environment
+    std::string stdinPath;                // standard input from this file instead of the terminal
+    std::string stdoutPath;               // standard output to this file instead of the terminal
+    unsigned short rows = 24;
+    unsigned short columns = 80;
+};
+
+class PtyProcess {
+public:
+    explicit PtyProcess(const PtyOptions& options);
+    ~PtyProcess();
+    PtyProcess(const PtyProcess&) = delete;
+    PtyProcess& operator=(const PtyProcess&) = delete;
+
+    void type(std::string_view bytes);
+
+    // Reads what the terminal shows until the condition holds on all of it, or the time is up.
+    bool waitFor(const std::function<bool(const std::string&)>& condition, std::chrono::milliseconds timeout);
+    bool waitForText(std::string_view text, std::chrono::milliseconds timeout);
+    // Reads for the given time, whatever arrives.
+    void readFor(std::chrono::milliseconds time);
+
+    const std::string& output() const { return output_; }
+
+    // The wait status once the child has ended, or nothing when it is still running.
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+
+    termios terminalModes() const;
+    pid_t pid() const { return pid_; }
+    int masterFd() const { return master_; }
+
+private:
+    bool readAvailable(int timeoutMs);
+
+    int master_ = -1;
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+    std::string output_;
+};
