@@ -1,0 +1,119 @@
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "app/fast_generation.h"
+#include "app/fast_generation_kernel.h"
+#include "app/headless_world.h"
+
+namespace {
+
+constexpr std::int32_t side = 600;
+constexpr Number fillSeed = 12345;
+constexpr std::int32_t greySpeed = 16;
+
+const RuleSet lifeRule{1, "23", "3"};
+const RuleSet busyRule{4, "58596061626364656667686970717273", "121314151617181920212223242526272829303132333435363738"};
+
+struct EngineCase {
+    const RuleSet* rules;
+    std::int32_t mode;
+};
+
+// Arguments: rule (0 = 1/23/3, 1 = the busy Size 4 rule), mode (1 black/white, 2 grey).
+EngineCase engineCase(const benchmark::State& state) {
+    return {state.range(0) == 0 ? &lifeRule : &busyRule, std::int32_t(state.range(1))};
+}
+
+std::int32_t speedFor(std::int32_t mode) { return mode == shadesOfGreyRules ? greySpeed : 0; }
+
+void labelCase(benchmark::State& state, const EngineCase& c) {
+    state.SetLabel(std::string(c.rules == &lifeRule ? "size1 1/23/3" : "size4 busy") +
+                   (c.mode == shadesOfGreyRules ? " grey16" : " black/white") + " " + stepRowsTarget());
+}
+
+double millisecondsPerGeneration(HeadlessWorld& world, const EngineCase& c, std::int32_t generations,
+                                 FastGenerator* generator) {
+    const auto start = std::chrono::steady_clock::now();
+    if (generator) {
+        world.run(generations, *c.rules, c.mode, speedFor(c.mode),
+                  [generator](World& w, std::int32_t current, std::int32_t next, std::int32_t width,
+                              std::int32_t height, const RuleSet& rules, std::int32_t mode, std::int32_t speed) {
+                      generator->step(w, current, next, width, height, rules, mode, speed);
+                  });
+    } else {
+        world.run(generations, *c.rules, c.mode, speedFor(c.mode), literalGenerationStep);
+    }
+    const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+    return elapsed.count() / generations;
+}
+
+// The program's step, one generation per iteration, from a fixed reset fill. Third argument:
+// threads.
+void fastStep(benchmark::State& state) {
+    const EngineCase c = engineCase(state);
+    HeadlessWorld world(side, side);
+    world.reset(fillSeed);
+    FastGenerator generator(unsigned(state.range(2)));
+    for (auto _ : state) millisecondsPerGeneration(world, c, 1, &generator);
+    labelCase(state, c);
+}
+
+// The cell-by-cell reference. The same fill is then run by the fast step in this very benchmark
+// so the reported speed-ups come from one run on one machine state.
+void literalStep(benchmark::State& state) {
+    const EngineCase c = engineCase(state);
+    HeadlessWorld world(side, side);
+    double literalMs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        world.reset(fillSeed);
+        state.ResumeTiming();
+        literalMs = millisecondsPerGeneration(world, c, 1, nullptr);
+    }
+    for (unsigned threads : {1u, 2u}) {
+        FastGenerator generator(threads);
+        world.reset(fillSeed);
+        millisecondsPerGeneration(world, c, 50, &generator);
+        const double fastMs = millisecondsPerGeneration(world, c, 1000, &generator);
+        const std::string suffix = threads == 1 ? "_1thread" : "_2threads";
+        state.counters["fast_ms" + suffix] = fastMs;
+        state.counters["speedup" + suffix] = literalMs / fastMs;
+    }
+    state.counters["literal_ms"] = literalMs;
+    labelCase(state, c);
+}
+
+// The memory floor: copying one plane into the other, as every step must at least read one
+// plane and write the other.
+void copyPlane(benchmark::State& state) {
+    HeadlessWorld world(side, side);
+    world.reset(fillSeed);
+    const std::int32_t* from = &cell(world.world(), 0, 0, 1);
+    std::int32_t* to = &cell(world.world(), 0, 0, 2);
+    const std::size_t bytes = std::size_t(side + 1) * (side + 1) * sizeof(std::int32_t);
+    for (auto _ : state) {
+        std::memcpy(to, from, bytes);
+        benchmark::ClobberMemory();
+    }
+}
+
+void engineCases(benchmark::internal::Benchmark* benchmark, bool withThreads) {
+    for (int rule : {0, 1}) {
+        for (int mode : {blackWhiteRules, shadesOfGreyRules}) {
+            if (!withThreads) benchmark->Args({rule, mode});
+            for (int threads : {1, 2}) {
+                if (withThreads) benchmark->Args({rule, mode, threads});
+            }
+        }
+    }
+}
+
+BENCHMARK(fastStep)->Apply([](auto* b) { engineCases(b, true); })->ArgNames({"rule", "mode", "threads"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(literalStep)->Apply([](auto* b) { engineCases(b, false); })->ArgNames({"rule", "mode"})
+    ->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(copyPlane)->Unit(benchmark::kMicrosecond);
+
+} // namespace
