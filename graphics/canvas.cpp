@@ -4,22 +4,33 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 
 namespace {
-bool byteChannelShift(std::uint32_t mask, bool swapBytes, std::uint8_t& shift) {
-    const int low = std::countr_zero(mask);
-    if (mask == 0 || mask >> low != 0xFF || low % 8 != 0) return false;
-    shift = static_cast<std::uint8_t>(swapBytes ? 24 - low : low);
-    return true;
+std::uint32_t reversedBytes(std::uint32_t value) {
+    return value >> 24 | (value >> 8 & 0xFF00) | (value << 8 & 0xFF0000) | value << 24;
 }
 } // namespace
 
 bool PixelFormat::fromMasks(std::uint32_t red, std::uint32_t green, std::uint32_t blue,
                             bool swapBytes, PixelFormat& format) {
-    return byteChannelShift(red, swapBytes, format.redShift) &&
-           byteChannelShift(green, swapBytes, format.greenShift) &&
-           byteChannelShift(blue, swapBytes, format.blueShift);
+    if (swapBytes) {
+        red = reversedBytes(red);
+        green = reversedBytes(green);
+        blue = reversedBytes(blue);
+    }
+    for (const bool upper : {false, true}) {
+        const int low = upper ? 8 : 0;
+        if (green != 0xFFu << (low + 8)) continue;
+        for (const bool swap : {false, true}) {
+            const std::uint32_t expectedRed = 0xFFu << (swap ? low + 16 : low);
+            const std::uint32_t expectedBlue = 0xFFu << (swap ? low : low + 16);
+            if (red == expectedRed && blue == expectedBlue) {
+                format = {swap, upper};
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 PaintRequests::PaintRequests() : wakeUpFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
@@ -67,8 +78,10 @@ Canvas::Canvas(PixelMemory memory, std::int32_t width, std::int32_t height, Pixe
     : memory_(std::move(memory)),
       width_(width),
       height_(height),
+      columns_(static_cast<std::size_t>(width)),
+      rows_(static_cast<std::size_t>(height)),
       format_(format),
       foregroundPixel_(format.pixelOf(foreground)) {
     const std::uint32_t backgroundPixel = format.pixelOf(background);
-    std::fill_n(memory_.get(), index(0, height), backgroundPixel);
+    std::fill_n(memory_.get(), columns_ * rows_, backgroundPixel);
 }

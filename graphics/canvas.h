@@ -13,20 +13,23 @@ using ColourValue = std::uint32_t; // red bits 0-7, green 8-15, blue 16-23
 
 inline constexpr ColourValue foregroundColour = 0xFFFFFFFF;
 
-// Where the 8-bit red, green and blue channels sit in a 32-bit pixel of the display.
+// How a ColourValue becomes a 32-bit pixel of a display with 8-bit channels in three adjacent
+// bytes, green in the middle: red and blue swap places or not, and the three bytes sit at the
+// bottom of the pixel or one byte up. Constant shifts keep the conversion cheap per pixel.
 struct PixelFormat {
-    std::uint8_t redShift = 16;
-    std::uint8_t greenShift = 8;
-    std::uint8_t blueShift = 0;
+    bool swapRedBlue = true; // true: red is the highest of the three channels (0x00RRGGBB)
+    bool upperBytes = false;
 
-    // From the visual's channel masks; false when a channel is not 8 bits on a byte boundary.
-    // swapBytes: the display stores pixel bytes in the opposite order to this machine.
+    // From the visual's channel masks; false for any other layout. swapBytes: the display
+    // stores pixel bytes in the opposite order to this machine.
     static bool fromMasks(std::uint32_t red, std::uint32_t green, std::uint32_t blue, bool swapBytes,
                           PixelFormat& format);
 
     std::uint32_t pixelOf(ColourValue colour) const {
-        return (colour & 0xFF) << redShift | ((colour >> 8) & 0xFF) << greenShift |
-               ((colour >> 16) & 0xFF) << blueShift;
+        const std::uint32_t ordered =
+            swapRedBlue ? (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF)
+                        : colour & 0xFFFFFF;
+        return upperBytes ? ordered << 8 : ordered;
     }
 };
 
@@ -109,11 +112,11 @@ public:
         std::int32_t x;
         std::int32_t y;
     };
-    Point lastPoint() const {
-        return {lastX_.load(std::memory_order_relaxed), lastY_.load(std::memory_order_relaxed)};
-    }
+    Point lastPoint() const { return {lastX_, lastY_}; }
 
-    std::uint32_t pixelAt(std::int32_t x, std::int32_t y) const { return memory_[index(x, y)]; }
+    std::uint32_t pixelAt(std::int32_t x, std::int32_t y) const {
+        return memory_[std::size_t(y) * columns_ + std::size_t(x)];
+    }
 
     // One pixel, as setPixel describes it; the refresh of immediate mode is left to the caller.
     void plot(double x, double y, ColourValue colour, bool relative) {
@@ -124,28 +127,29 @@ public:
         }
         const std::int32_t px = roundToInt32(x);
         const std::int32_t py = roundToInt32(y);
-        lastX_.store(px, std::memory_order_relaxed);
-        lastY_.store(py, std::memory_order_relaxed);
-        if (static_cast<std::uint32_t>(px) >= static_cast<std::uint32_t>(width_) ||
-            static_cast<std::uint32_t>(py) >= static_cast<std::uint32_t>(height_))
-            return;
-        memory_[index(px, py)] =
+        lastX_ = px;
+        lastY_ = py;
+        // Negative positions wrap to huge unsigned ones and fail the same test.
+        const std::size_t column = static_cast<std::uint32_t>(px);
+        const std::size_t row = static_cast<std::uint32_t>(py);
+        if (column >= columns_ || row >= rows_) return;
+        memory_[row * columns_ + column] =
             colour == foregroundColour ? foregroundPixel_ : format_.pixelOf(colour);
     }
 
 private:
-    std::size_t index(std::int32_t x, std::int32_t y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-               static_cast<std::size_t>(x);
-    }
-
     PixelMemory memory_;
     const std::int32_t width_;
     const std::int32_t height_;
+    // The size again in a type pixel stores cannot alias, so the compiler need not reload it
+    // after every pixel.
+    const std::size_t columns_;
+    const std::size_t rows_;
     const PixelFormat format_;
     const std::uint32_t foregroundPixel_;
     std::atomic<bool> buffered_{false};
-    std::atomic<std::int32_t> lastX_{0};
-    std::atomic<std::int32_t> lastY_{0};
+    // Only drawing threads touch the last point.
+    std::int32_t lastX_ = 0;
+    std::int32_t lastY_ = 0;
     PaintRequests requests_;
 };
