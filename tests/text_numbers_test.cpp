@@ -87,6 +87,7 @@ TEST(CountText, LayoutsAndRounding) {
         // the 16th digit decides alone; a 5 rounds to an even 15th digit whatever follows it
         {1.0000000000000049L, "1"}, {1.0000000000000051L, "1"}, {1.0000000000000151L, "1.00000000000002"},
         {9.999999999999996L, "10"}, {999999999999999.6L, "1E+15"}, {0.9999999999999999999L, "1"},
+        {INFINITY, "Inf"}, {-INFINITY, "-Inf"}, {NAN, "NaN"},
     };
     for (const auto& c : cases) EXPECT_EQ(countText(c.value), c.expected) << static_cast<double>(c.value);
 }

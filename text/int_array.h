@@ -34,7 +34,8 @@ struct Bounds {
     std::int32_t upper;
 };
 
-// Fills the descriptor and zero-fills new storage (or records outsideStorage when given).
+// Fills the descriptor and zero-fills new storage, or takes `outside` as the (unowned, not
+// cleared) storage when it is given; the outsideStorage flag follows `outside`, not `flags`.
 // Does nothing at all when the array is already created. Errors: 9 bad bounds or size beyond
 // 32 bits, 7 no memory; the array then stays not created.
 void createArray(IntArray& array, std::uint8_t flags, std::uint8_t typeCode, std::uint32_t elementSize,

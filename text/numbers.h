@@ -11,7 +11,7 @@ using Number = long double;
 Number toNumber(const Text& text);
 
 // The decimal text of a number with at most 15 significant digits, no blanks ("0", "80", "-3",
-// ".05", "1E+16").
+// ".05", "1E+16"). Infinities and not-a-number give "Inf", "-Inf" and "NaN".
 Text countText(Number value);
 
 // The largest whole number not above the argument.
