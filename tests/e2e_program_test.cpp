@@ -1,0 +1,392 @@
+// The whole program, driven as a person would: answers and keys typed at a pseudo-terminal, the
+// terminal's output read back, and the window's pixels read back from a private X server. The
+// wall clock is frozen at 12:00:00 so that the seed, and with it every world, is known; the
+// expected worlds are computed with the program's own engine and random services.
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "app/fills.h"
+#include "app/generation.h"
+#include "app/world.h"
+#include "tests/support/pty_process.h"
+#include "tests/support/xvfb_server.h"
+#include "text/numbers.h"
+#include "text/random.h"
+#include "text/strings.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto startTimeout = 20s;
+constexpr auto stepTimeout = 10s;
+constexpr Number frozenTimeOfDay = 43200; // 12:00:00.000
+
+const std::string legend = "\r\nGO!\r\nR = Reset [also - 0-9 for % fill]\r\nN = New Rules\r\n"
+                           "X = Random Rules\r\nQ = Quit\r\nS = Step On/Off\r\n";
+const std::string ruleExamples = "Conway rulesubset (Size/Survive/Born) -- examples:\r\n"
+                                 "1/23/3 - Game of Life\r\n1/23/36 - Highlife\r\n1/34/34 - 34 Life\r\n"
+                                 "1/5/345 - Long Life\r\n1/1358/357 - Amoeba\r\n"
+                                 "1/235678/378 - Coagulations\r\n1/5678/35678 - Diamoebas\r\n";
+
+PtyOptions programOptions(std::string stdinPath = "", std::string stdoutPath = "") {
+    PtyOptions options;
+    options.argv = {"faketime", "-f", "2026-12-08 12:00:00", TESSERA_EXECUTABLE};
+    options.environment = {"TZ=UTC", "FAKETIME_DONT_FAKE_MONOTONIC=1"};
+    options.stdinPath = std::move(stdinPath);
+    options.stdoutPath = std::move(stdoutPath);
+    return options;
+}
+
+std::string writeTempFile(const std::string& name, const std::string& contents) {
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+int countOf(const std::string& haystack, const std::string& needle) {
+    int count = 0;
+    for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
+    return count;
+}
+
+// The program runs under the clock-freezing wrapper, as its only child.
+pid_t programPid(pid_t wrapper) {
+    std::ifstream children("/proc/" + std::to_string(wrapper) + "/task/" + std::to_string(wrapper) + "/children");
+    pid_t child = 0;
+    return children >> child ? child : wrapper;
+}
+
+// True once the program's main thread sleeps in poll: in single-step mode that is the wait for a
+// key. A key typed before then would be taken by the generation's own poll for a command.
+bool waitUntilWaitingForKey(const PtyProcess& program) {
+    const auto deadline = std::chrono::steady_clock::now() + stepTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream syscall("/proc/" + std::to_string(programPid(program.pid())) + "/syscall");
+        long number = -1;
+        if (syscall >> number && (number == 7 || number == 271)) return true; // poll, ppoll
+        std::this_thread::sleep_for(5ms);
+    }
+    return false;
+}
+
+// Releases the single-step wait with a key, once the program is waiting.
+void stepWith(PtyProcess& program, const std::string& keys) {
+    ASSERT_TRUE(waitUntilWaitingForKey(program));
+    program.type(keys);
+}
+
+bool exitedWith(std::optional<int> status, int code) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+// The run the program makes from the frozen seed, replayed with the same services.
+class ExpectedRun {
+public:
+    ExpectedRun(std::int32_t width, std::int32_t height, RuleSet rules, std::int32_t mode, std::int32_t speed)
+        : width_(width), height_(height), rules_(std::move(rules)), mode_(mode), speed_(speed) {
+        seedRandom(frozenTimeOfDay);
+        createWorld(world_, width, height);
+        resetFill(world_, width, height);
+    }
+    ~ExpectedRun() { releaseArray(world_); }
+
+    void step() {
+        const std::int32_t next = current_ == 1 ? 2 : 1;
+        generationStep(world_, current_, next, width_, height_, rules_, mode_, speed_);
+        current_ = next;
+    }
+    void densityFill(int digit) { ::densityFill(world_, current_, digit, width_, height_); }
+
+    // The current plane as window colours, row by row.
+    std::vector<std::uint32_t> frame() const {
+        std::vector<std::uint32_t> colours;
+        for (std::int32_t j = 1; j <= height_; ++j)
+            for (std::int32_t i = 1; i <= width_; ++i) {
+                const std::uint32_t grey = static_cast<std::uint32_t>(std::min(cell(world_, i, j, current_), 255));
+                colours.push_back(grey * 0x010101u);
+            }
+        return colours;
+    }
+
+private:
+    World world_{};
+    std::int32_t width_, height_;
+    RuleSet rules_;
+    std::int32_t mode_, speed_;
+    std::int32_t current_ = 1;
+};
+
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(xvfb_.running()) << "Xvfb could not be started";
+        ASSERT_TRUE(probe_.connected());
+    }
+
+    XWindowId programWindow() {
+        const auto deadline = std::chrono::steady_clock::now() + startTimeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (XWindowId window = probe_.findTopLevel("Tessera")) return window;
+            std::this_thread::sleep_for(20ms);
+        }
+        return 0;
+    }
+
+    // Polls the window until it shows the expected frame; the last reading when it never does.
+    std::vector<std::uint32_t> waitForFrame(XWindowId window, const ExpectedRun& run, int width, int height) {
+        const std::vector<std::uint32_t> expected = run.frame();
+        std::vector<std::uint32_t> shown;
+        const auto deadline = std::chrono::steady_clock::now() + stepTimeout;
+        do {
+            shown = probe_.readPixels(window, 0, 0, width, height);
+            if (shown == expected) break;
+            std::this_thread::sleep_for(20ms);
+        } while (std::chrono::steady_clock::now() < deadline);
+        return shown;
+    }
+
+    XvfbServer xvfb_;
+    ScreenProbe probe_;
+};
+
+// Starts in single-step mode: the "s" typed with the rule is polled by the first generation.
+void startStepping(PtyProcess& program, const std::string& dimensionsAndMode, const std::string& rule) {
+    ASSERT_TRUE(program.waitForText("World width (10 - 600) -->", startTimeout));
+    program.type(dimensionsAndMode);
+    ASSERT_TRUE(program.waitForText("examples:", startTimeout));
+    program.type(rule + "\rs");
+    ASSERT_TRUE(program.waitForText("Iteration: 1", startTimeout));
+}
+
+TEST_F(ProgramTest, TranscriptWithRedirectedInputAndOutputIsExact) {
+    const std::string input = writeTempFile("answers", "20\r\n30\r\n2\r\n\r\n1/23/3\r\n");
+    const std::string transcript = testing::TempDir() + "transcript";
+    PtyProcess program(programOptions(input, transcript));
+
+    ASSERT_NE(programWindow(), 0u);
+    program.readFor(300ms);
+    program.type("q");
+    ASSERT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+
+    const std::string expectedStart =
+        "Tessera // https://tessera.example.org\r\nIldrith's cellular automata toy\r\n"
+        "World width (10 - 600) -->World height (10 - 600) -->Rule set:\r\n[1.] Conway-Style [B/W]\r\n"
+        " 2.  Shades of Grey\r\n  -->Speed 1-128 [16] -->" + ruleExamples + " -->" + legend;
+    const std::string written = readFile(transcript);
+    ASSERT_EQ(written.substr(0, expectedStart.size()), expectedStart);
+
+    // Then nothing but the counter, one generation after another, with no cursor movement.
+    std::string counters = written.substr(expectedStart.size());
+    long expectedCount = 1;
+    std::smatch match;
+    const std::regex counter("^Iteration: ([0-9]+)");
+    while (std::regex_search(counters, match, counter)) {
+        ASSERT_EQ(std::stol(match[1]), expectedCount++);
+        counters = match.suffix();
+    }
+    EXPECT_EQ(counters, "");
+    EXPECT_GT(expectedCount, 10);
+}
+
+TEST_F(ProgramTest, DialogueClampsAnswersAndAsksForTheRuleAgain) {
+    PtyProcess program(programOptions());
+    ASSERT_TRUE(program.waitForText("World width (10 - 600) -->", startTimeout));
+    program.type("9.5\r5000\r3\r");
+    ASSERT_TRUE(program.waitForText("examples:", startTimeout));
+    program.type("23\r");
+    ASSERT_TRUE(program.waitFor(
+        [](const std::string& shown) { return countOf(shown.substr(shown.find("examples:")), " -->") == 2; },
+        stepTimeout));
+    program.type("0/2/3\r");
+    ASSERT_TRUE(program.waitForText("Iteration: 1", startTimeout));
+
+    const XWindowId window = programWindow();
+    ASSERT_NE(window, 0u);
+    const auto geometry = probe_.geometry(window);
+    ASSERT_TRUE(geometry);
+    EXPECT_EQ(geometry->width, 10);
+    EXPECT_EQ(geometry->height, 600);
+    EXPECT_EQ(geometry->rootX, 300);
+    EXPECT_EQ(geometry->rootY, 300);
+
+    // Echoed answers, no speed prompt for rule set 3, and the re-prompt on a line of its own.
+    EXPECT_NE(program.output().find("-->9.5\r\nWorld height (10 - 600) -->5000\r\n"), std::string::npos);
+    EXPECT_EQ(program.output().find("Speed"), std::string::npos);
+    EXPECT_NE(program.output().find(" -->23\r\n -->0/2/3\r\n" + legend), std::string::npos);
+
+    program.type("Q");
+    EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+TEST_F(ProgramTest, QuitRestoresTheTerminalModes) {
+    termios fresh{};
+    {
+        int master = -1, slave = -1;
+        ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        tcgetattr(master, &fresh);
+        close(master);
+        close(slave);
+    }
+    PtyProcess program(programOptions());
+    ASSERT_TRUE(program.waitForText("World width (10 - 600) -->", startTimeout));
+    EXPECT_EQ(program.terminalModes().c_lflag & (ECHO | ICANON), 0u) << "raw mode while running";
+    program.type("20\r20\r1\r1/23/3\r");
+    ASSERT_TRUE(program.waitForText("Iteration: 2", startTimeout));
+    program.type("q");
+    ASSERT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+    const termios after = program.terminalModes();
+    EXPECT_EQ(after.c_lflag, fresh.c_lflag);
+    EXPECT_EQ(after.c_iflag, fresh.c_iflag);
+    EXPECT_EQ(after.c_oflag, fresh.c_oflag);
+}
+
+class SteppedFrames : public ProgramTest, public testing::WithParamInterface<std::int32_t> {};
+
+TEST_P(SteppedFrames, WindowShowsEachGenerationOfTheEngine) {
+    const std::int32_t mode = GetParam();
+    const int width = 40, height = 30;
+    PtyProcess program(programOptions());
+    startStepping(program, mode == shadesOfGreyRules ? "40\r30\r2\r16\r" : "40\r30\r1\r", "1/23/3");
+    const XWindowId window = programWindow();
+    ASSERT_NE(window, 0u);
+
+    ExpectedRun expected(width, height, RuleSet{1, "23", "3"}, mode, mode == shadesOfGreyRules ? 16 : 0);
+    EXPECT_EQ(waitForFrame(window, expected, width, height), expected.frame()) << "the reset fill";
+    for (int generation = 2; generation <= 4; ++generation) {
+        expected.step();
+        stepWith(program, " ");
+        ASSERT_TRUE(program.waitForText("Iteration: " + std::to_string(generation), stepTimeout)) << program.output();
+        EXPECT_EQ(waitForFrame(window, expected, width, height), expected.frame()) << "generation " << generation;
+    }
+
+    // A q during the wait only releases it; s typed during the wait ends single-step mode.
+    stepWith(program, "q");
+    ASSERT_TRUE(program.waitForText("Iteration: 5", stepTimeout));
+    EXPECT_FALSE(program.waitForExit(200ms));
+    stepWith(program, "s");
+    ASSERT_TRUE(program.waitForText("Iteration: 50", stepTimeout));
+    program.type("q");
+    EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothRuleModes, SteppedFrames, testing::Values(blackWhiteRules, shadesOfGreyRules));
+
+TEST_F(ProgramTest, DigitKeyRefillsAndXDrawsARandomRule) {
+    const int width = 30, height = 20;
+    PtyProcess program(programOptions());
+    startStepping(program, "30\r20\r1\r", "1/23/3");
+    const XWindowId window = programWindow();
+    ASSERT_NE(window, 0u);
+    ExpectedRun expected(width, height, RuleSet{1, "23", "3"}, blackWhiteRules, 0);
+    expected.step();
+
+    // The space releases the wait; the 9 behind it is polled by the next generation.
+    stepWith(program, " 9");
+    ASSERT_TRUE(program.waitForText("Iteration: 2", stepTimeout));
+    expected.step();
+    expected.densityFill(9);
+    stepWith(program, " ");
+    ASSERT_TRUE(program.waitForText("Iteration: 3", stepTimeout));
+    const std::vector<std::uint32_t> filled = waitForFrame(window, expected, width, height);
+    EXPECT_EQ(filled, expected.frame());
+    for (std::uint32_t colour : filled) {
+        EXPECT_GE(colour & 0xFF, 105u);
+        EXPECT_LE(colour & 0xFF, 254u);
+    }
+
+    // x draws nine digits for Survive, then nine for Born, from the same generator.
+    expected.step();
+    Text survive, born;
+    for (Text* digits : {&survive, &born})
+        for (int digit = 0; digit <= 8; ++digit)
+            if (integerPart(random01() * 10) > 5) *digits += countText(digit);
+    stepWith(program, " x");
+    const std::string message = "\r\nNew rule: 1/" + survive + "/" + born + "\r\n";
+    ASSERT_TRUE(program.waitForText(message, stepTimeout));
+    stepWith(program, " ");
+    ASSERT_TRUE(program.waitForText(message + "\x1b[1GIteration: 5", stepTimeout))
+        << "the counter goes on below the message";
+    stepWith(program, " q");
+    EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+TEST_F(ProgramTest, ResetAndNewRulesClearTheCounterLineAndStartAgain) {
+    PtyProcess program(programOptions());
+    ASSERT_TRUE(program.waitForText("World width (10 - 600) -->", startTimeout));
+    program.type("50\r40\r2\r100\r1/23/3\r");
+    ASSERT_TRUE(program.waitForText("Iteration: 20", startTimeout));
+    const std::string blanks(79, ' ');
+
+    program.type("r");
+    ASSERT_TRUE(program.waitForText(blanks + "\x1b[1GIteration: 1\x1b", stepTimeout));
+
+    const std::size_t before = program.output().size();
+    program.type("n");
+    ASSERT_TRUE(program.waitForText(blanks + ruleExamples + " -->", stepTimeout));
+    program.type("1/34/34\r");
+    ASSERT_TRUE(program.waitForText("1/34/34\r\n" + legend + "\x1b[1GIteration: 1\x1b", stepTimeout));
+    const std::string afterNewRules = program.output().substr(before);
+    EXPECT_EQ(afterNewRules.find("World width"), std::string::npos);
+    EXPECT_EQ(afterNewRules.find("Speed"), std::string::npos);
+
+    const XWindowId window = programWindow();
+    const auto geometry = probe_.geometry(window);
+    ASSERT_TRUE(geometry);
+    EXPECT_EQ(geometry->width, 50);
+    EXPECT_EQ(geometry->height, 40);
+    program.type("q");
+    EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+TEST_F(ProgramTest, ClosingTheWindowEndsTheProgram) {
+    PtyProcess program(programOptions());
+    ASSERT_TRUE(program.waitForText("World width (10 - 600) -->", startTimeout));
+    program.type("600\r600\r1\r4/58596061626364656667686970717273/121314151617181920212223242526272829303132333435363738\r");
+    ASSERT_TRUE(program.waitForText("Iteration: 3", startTimeout));
+    probe_.sendDeleteWindow(programWindow());
+    EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+TEST_F(ProgramTest, ClosingTheWindowInSingleStepModeEndsAfterTheAwaitedKey) {
+    PtyProcess program(programOptions());
+    startStepping(program, "20\r20\r1\r", "1/23/3");
+    probe_.sendDeleteWindow(programWindow());
+    EXPECT_FALSE(program.waitForExit(500ms)) << "the wait for a key comes before the end test";
+    stepWith(program, " ");
+    EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+TEST_F(ProgramTest, MissingDisplayIsReportedAfterTheDialogue) {
+    const std::string input = writeTempFile("answers-no-display", "20\n20\n1\n1/23/3\n");
+    PtyOptions options = programOptions(input, "/dev/null");
+    options.environment.push_back("DISPLAY=:4095");
+    PtyProcess program(options);
+    EXPECT_TRUE(exitedWith(program.waitForExit(startTimeout), 1));
+    EXPECT_NE(program.output().find("tessera: the graphic window could not be opened on display \":4095\"\r\n"),
+              std::string::npos)
+        << program.output();
+}
+
+TEST_F(ProgramTest, InputEndingBeforeARuleEndsTheProgram) {
+    const std::string input = writeTempFile("answers-no-rule", "20\n20\n1\n23\n");
+    PtyProcess program(programOptions(input, "/dev/null"));
+    EXPECT_TRUE(exitedWith(program.waitForExit(startTimeout), 1));
+    EXPECT_NE(program.output().find("tessera: input ended before a rule"), std::string::npos) << program.output();
+}
+
+} // namespace
