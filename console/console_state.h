@@ -18,7 +18,8 @@ struct ConsoleState {
     bool readAheadDeferred = false;
 
     // Keyboard bytes read but not yet taken as keys: the one queue of typed input that the line
-    // editor and the key functions share. Room for the longest key sequence is always left.
+    // editor and the key functions share. Longer than any key sequence, so an unfinished one
+    // always has room for the bytes that finish it.
     unsigned char typedAhead[64] = {};
     int typedAheadCount = 0;
 };
