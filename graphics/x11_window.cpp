@@ -90,6 +90,7 @@ private:
     void setTextProperty(const char* name, const char* type, const Text& value);
     Atom atom(const char* name) { return XInternAtom(display_, name, False); }
 
+    void handlePendingEvents();
     void handle(const XEvent& event);
     void serveRequests();
     void putWholeBuffer();
@@ -116,9 +117,9 @@ private:
 
 X11Window::~X11Window() {
     if (!display_) return;
+    if (gc_) XFreeGC(display_, gc_); // also frees client memory, so even on a lost connection
     if (!connectionLost_) {
         if (segmentAttached_) XShmDetach(display_, &segment_);
-        if (gc_) XFreeGC(display_, gc_);
         if (frame_) XDestroyWindow(display_, frame_);
         if (ownColormap_) XFreeColormap(display_, ownColormap_);
     }
@@ -143,7 +144,10 @@ bool X11Window::create(const FrameSettings& settings) {
     // buffer alone, without clearing to the background first.
     XSync(display_, False);
     XSetWindowBackgroundPixmap(display_, canvasWindow_, None);
-    XFlush(display_);
+    // The first exposure is painted before openWindow returns, so it never shows pixels drawn
+    // after that.
+    handlePendingEvents();
+    XSync(display_, False);
     return !connectionLost_;
 }
 
@@ -325,14 +329,18 @@ void X11Window::run() {
     pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0},
                        {canvas_->requests().wakeUpFd(), POLLIN, 0}};
     for (;;) {
-        while (!closed_ && !connectionLost_ && XPending(display_)) {
-            XEvent event;
-            XNextEvent(display_, &event);
-            handle(event);
-        }
+        handlePendingEvents();
         if (closed_ || connectionLost_) return;
         if (poll(waits, 2, -1) < 0 && errno != EINTR) return;
         if (waits[1].revents & POLLIN) serveRequests();
+    }
+}
+
+void X11Window::handlePendingEvents() {
+    while (!closed_ && !connectionLost_ && XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        handle(event);
     }
 }
 

@@ -35,8 +35,11 @@ protected:
         ASSERT_TRUE(server_->running()) << "Xvfb did not start";
         ASSERT_TRUE(probe_.connected());
     }
+    // Closed and gone before the next test, and before the suite's server goes away.
     void TearDown() override {
         for (const WindowHandle frame : opened_) probe_.sendDeleteWindow(frame);
+        for (const WindowHandle frame : opened_)
+            EXPECT_TRUE(eventually([&] { return !probe_.geometry(frame); }));
     }
 
     WindowHandle open(const Text& caption, int x, int y, int width, int height) {

@@ -44,6 +44,8 @@ int channelValue(unsigned long pixel, unsigned long mask) {
 
 // A busy server's listen queue can be full for a moment (connect fails with EAGAIN).
 Display* openDisplayPatiently() {
+    // The window service's threads use Xlib too; thread support must come before any display.
+    XInitThreads();
     for (int attempt = 0; attempt < 100; ++attempt) {
         errno = 0;
         if (Display* display = XOpenDisplay(nullptr)) return display;
