@@ -125,13 +125,16 @@ public:
             x += last.x;
             y += last.y;
         }
-        const std::int32_t px = roundToInt32(x);
-        const std::int32_t py = roundToInt32(y);
-        lastX_ = px;
-        lastY_ = py;
+        plot(roundToInt32(x), roundToInt32(y), colour);
+    }
+
+    // The same for a position that is already a whole number, which rounding leaves as it is.
+    void plot(std::int32_t x, std::int32_t y, ColourValue colour) {
+        lastX_ = x;
+        lastY_ = y;
         // Negative positions wrap to huge unsigned ones and fail the same test.
-        const std::size_t column = static_cast<std::uint32_t>(px);
-        const std::size_t row = static_cast<std::uint32_t>(py);
+        const std::size_t column = static_cast<std::uint32_t>(x);
+        const std::size_t row = static_cast<std::uint32_t>(y);
         if (column >= columns_ || row >= rows_) return;
         memory_[row * columns_ + column] =
             colour == foregroundColour ? foregroundPixel_ : format_.pixelOf(colour);

@@ -21,10 +21,21 @@ CanvasSize canvasSize();
 
 // Called once per pixel of every generation, so it stays inline in the caller's loop.
 inline void setPixel(double x, double y, ColourValue colour, bool relative = false) {
-    Canvas* canvas = attachedCanvas();
+    bool buffered;
+    Canvas* canvas = drawingCanvas(buffered);
     if (!canvas) return;
     canvas->plot(x, y, colour, relative);
-    if (!canvas->buffered()) canvas->requests().postAndWait(PaintRequests::paint);
+    if (!buffered) canvas->requests().postAndWait(PaintRequests::paint);
+}
+
+// setPixel at a whole-number position, as the program draws its cells: rounding would leave the
+// position unchanged, so this skips the two conversions in the hottest loop.
+inline void setPixel(std::int32_t x, std::int32_t y, ColourValue colour) {
+    bool buffered;
+    Canvas* canvas = drawingCanvas(buffered);
+    if (!canvas) return;
+    canvas->plot(x, y, colour);
+    if (!buffered) canvas->requests().postAndWait(PaintRequests::paint);
 }
 
 inline ColourValue rgb(std::int32_t red, std::int32_t green, std::int32_t blue) {

@@ -72,6 +72,7 @@ Canvas* resolveAttachedCanvas() {
     const std::uint64_t generation = windowRegistryGeneration.load(std::memory_order_acquire);
     std::shared_ptr<Canvas> canvas = windowRegistry().canvas(record.attachedCanvas).canvas;
     Canvas* resolved = canvas.get();
+    record.canvasCacheBuffered = resolved && resolved->buffered();
     record.canvasCache = std::move(canvas);
     record.canvasCacheGeneration = generation;
     return resolved;
@@ -89,6 +90,8 @@ void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t 
     }
     found.canvas->setBuffered((mode & bufferedRedraw) != 0);
     record.attachedCanvas = found.handle;
+    // Other threads drawing on this canvas take the new mode at their next revalidation.
+    windowRegistry().modeChanged();
 }
 
 void redraw() {

@@ -8,10 +8,12 @@ struct ThreadRecord {
     // window registry at every drawing operation, so a destroyed window behaves like no canvas.
     std::uint64_t attachedCanvas = 0;
 
-    // The graphics service's cached resolution of attachedCanvas (kept alive while cached), and
-    // the registry generation it was resolved at. Owned and interpreted by graphics/ alone.
+    // The graphics service's cached resolution of attachedCanvas (kept alive while cached), the
+    // registry generation it was resolved at (0: not resolved) and the canvas's redraw mode then.
+    // Owned and interpreted by graphics/ alone.
     std::shared_ptr<void> canvasCache;
     std::uint64_t canvasCacheGeneration = 0;
+    bool canvasCacheBuffered = false;
 
     const char* fontName = "MS Sans Serif";
     int fontPointSize = 8;
