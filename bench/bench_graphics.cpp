@@ -2,6 +2,8 @@
 //   xvfb-run -a -s "-screen 0 1280x1024x24" tessera_bench --benchmark_filter=Canvas
 #include <benchmark/benchmark.h>
 
+#include "app/fills.h"
+#include "app/main_loop.h"
 #include "graphics/window.h"
 
 namespace {
@@ -39,6 +41,21 @@ void CanvasSetPixelFrame(benchmark::State& state) {
 }
 BENCHMARK(CanvasSetPixelFrame<drawFrameRowByRow>)->Unit(benchmark::kMillisecond);
 BENCHMARK(CanvasSetPixelFrame<drawFrameColumnByColumn>)->Unit(benchmark::kMillisecond);
+
+// The program's own drawing of a 600 x 600 random plane: world reads, grey conversion, setPixel.
+void CanvasDrawCurrentPlane(benchmark::State& state) {
+    if (!attachSharedWindow()) return state.SkipWithError("no X display to open a window on");
+    ProgramState program;
+    program.width = program.height = side;
+    createWorld(program.world, side, side);
+    resetFill(program.world, side, side);
+    for (auto _ : state) {
+        drawCurrentPlane(program);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * side * side);
+}
+BENCHMARK(CanvasDrawCurrentPlane)->Unit(benchmark::kMillisecond);
 
 void CanvasRedraw(benchmark::State& state) {
     if (!attachSharedWindow()) return state.SkipWithError("no X display to open a window on");

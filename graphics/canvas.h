@@ -31,6 +31,11 @@ struct PixelFormat {
                         : colour & 0xFFFFFF;
         return upperBytes ? ordered << 8 : ordered;
     }
+
+    // The layout of the usual 24-bit visual in this machine's byte order, 0x00RRGGBB.
+    bool isCommon() const { return swapRedBlue && !upperBytes; }
+    // pixelOf in the common layout in two instructions: reversing 0xXXBBGGRR gives 0xRRGGBBXX.
+    static std::uint32_t commonPixelOf(ColourValue colour) { return __builtin_bswap32(colour) >> 8; }
 };
 
 // Rounds to the nearest whole number, ties to even (the thread's rounding mode), storing into
@@ -113,6 +118,14 @@ public:
         std::int32_t y;
     };
     Point lastPoint() const { return {lastX_, lastY_}; }
+    void notePoint(std::int32_t x, std::int32_t y) {
+        lastX_ = x;
+        lastY_ = y;
+    }
+
+    std::uint32_t foregroundPixel() const { return foregroundPixel_; }
+    std::size_t columns() const { return columns_; }
+    std::size_t rows() const { return rows_; }
 
     std::uint32_t pixelAt(std::int32_t x, std::int32_t y) const {
         return memory_[std::size_t(y) * columns_ + std::size_t(x)];
@@ -130,8 +143,7 @@ public:
 
     // The same for a position that is already a whole number, which rounding leaves as it is.
     void plot(std::int32_t x, std::int32_t y, ColourValue colour) {
-        lastX_ = x;
-        lastY_ = y;
+        notePoint(x, y);
         // Negative positions wrap to huge unsigned ones and fail the same test.
         const std::size_t column = static_cast<std::uint32_t>(x);
         const std::size_t row = static_cast<std::uint32_t>(y);

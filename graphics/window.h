@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "graphics/canvas.h"
+#include "graphics/drawing_target.h"
 #include "graphics/window_registry.h"
 #include "text/text.h"
 
@@ -19,23 +20,34 @@ void redraw();
 void focusWindow();
 CanvasSize canvasSize();
 
-// Called once per pixel of every generation, so it stays inline in the caller's loop.
-inline void setPixel(double x, double y, ColourValue colour, bool relative = false) {
-    bool buffered;
-    Canvas* canvas = drawingCanvas(buffered);
-    if (!canvas) return;
-    canvas->plot(x, y, colour, relative);
-    if (!buffered) canvas->requests().postAndWait(PaintRequests::paint);
-}
+// setPixel at a position that is relative to the canvas's last point, or off the thread's ready
+// drawing target (outside the canvas, immediate mode, no canvas, not resolved yet): each pixel
+// goes through the canvas's own plot and, in immediate mode, its refresh.
+void setPixelRelative(double x, double y, ColourValue colour);
+[[gnu::cold]] void setPixelOffTarget(std::int32_t x, std::int32_t y, ColourValue colour);
 
 // setPixel at a whole-number position, as the program draws its cells: rounding would leave the
-// position unchanged, so this skips the two conversions in the hottest loop.
+// position unchanged. Called once per pixel of every generation, so it stays inline in the
+// caller's loop; its result equals Canvas::plot's at the same position.
 inline void setPixel(std::int32_t x, std::int32_t y, ColourValue colour) {
-    bool buffered;
-    Canvas* canvas = drawingCanvas(buffered);
-    if (!canvas) return;
-    canvas->plot(x, y, colour);
-    if (!buffered) canvas->requests().postAndWait(PaintRequests::paint);
+    const DrawingTarget& target = drawingTarget;
+    // Negative positions wrap to huge unsigned ones and fail the same test.
+    const std::size_t column = static_cast<std::uint32_t>(x);
+    const std::size_t row = static_cast<std::uint32_t>(y);
+    if (column < target.columns && row < target.rows) [[likely]] {
+        target.canvas->notePoint(x, y);
+        target.pixels[row * target.columns + column] =
+            colour == foregroundColour ? target.foregroundPixel : PixelFormat::commonPixelOf(colour);
+        return;
+    }
+    setPixelOffTarget(x, y, colour);
+}
+
+inline void setPixel(double x, double y, ColourValue colour, bool relative = false) {
+    if (relative)
+        setPixelRelative(x, y, colour);
+    else
+        setPixel(roundToInt32(x), roundToInt32(y), colour);
 }
 
 inline ColourValue rgb(std::int32_t red, std::int32_t green, std::int32_t blue) {

@@ -66,23 +66,76 @@ WindowRegistry& windowRegistry() {
     return *registry;
 }
 
+constinit thread_local DrawingTarget drawingTarget;
+
+namespace {
+void forgetDrawingTarget() { drawingTarget = {}; }
+
+// Called after every change to the thread's cache, so the target never outlives what it points
+// into: the cache holds the canvas, and tells the target when it goes with the thread record.
+void aimDrawingTarget(ThreadRecord::CanvasCache& cache) {
+    cache.forgetDerived = forgetDrawingTarget;
+    auto* canvas = static_cast<Canvas*>(cache.canvas.get());
+    if (!canvas || !cache.buffered || !canvas->format().isCommon()) {
+        forgetDrawingTarget();
+        return;
+    }
+    drawingTarget = {canvas, canvas->pixels(), canvas->columns(), canvas->rows(),
+                     canvas->foregroundPixel()};
+}
+
+// setPixel's resolution: the thread's cached canvas as it stands, resolved only when nothing is
+// cached yet. redraw, canvasSize and focusWindow revalidate the cache against the registry; a
+// window closed in between is noticed there, and until then the pixels land in its buffer, which
+// the cache keeps alive and nothing shows any more.
+Canvas* drawingCanvas(bool& buffered) {
+    const ThreadRecord* record = threadRecordSlot;
+    if (!record || record->canvasCache.generation == 0) {
+        resolveAttachedCanvas();
+        record = threadRecordSlot;
+    }
+    buffered = record->canvasCache.buffered;
+    return static_cast<Canvas*>(record->canvasCache.canvas.get());
+}
+
+template <typename Plot>
+void plotOnDrawingCanvas(Plot plot) {
+    bool buffered;
+    Canvas* canvas = drawingCanvas(buffered);
+    if (!canvas) return;
+    plot(*canvas);
+    if (!buffered) canvas->requests().postAndWait(PaintRequests::paint);
+}
+} // namespace
+
 Canvas* resolveAttachedCanvas() {
     ThreadRecord& record = threadRecord();
     // Stamped with the count read before the lookup, so a change during it forces a new one.
     const std::uint64_t generation = windowRegistryGeneration.load(std::memory_order_acquire);
     std::shared_ptr<Canvas> canvas = windowRegistry().canvas(record.attachedCanvas).canvas;
     Canvas* resolved = canvas.get();
-    record.canvasCacheBuffered = resolved && resolved->buffered();
-    record.canvasCache = std::move(canvas);
-    record.canvasCacheGeneration = generation;
+    ThreadRecord::CanvasCache& cache = record.canvasCache;
+    cache.buffered = resolved && resolved->buffered();
+    cache.canvas = std::move(canvas);
+    aimDrawingTarget(cache);
+    cache.generation = generation;
     return resolved;
+}
+
+void setPixelOffTarget(std::int32_t x, std::int32_t y, ColourValue colour) {
+    plotOnDrawingCanvas([&](Canvas& canvas) { canvas.plot(x, y, colour); });
+}
+
+void setPixelRelative(double x, double y, ColourValue colour) {
+    plotOnDrawingCanvas([&](Canvas& canvas) { canvas.plot(x, y, colour, true); });
 }
 
 void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t mode) {
     ThreadRecord& record = threadRecord();
     record.attachedCanvas = 0;
-    record.canvasCache.reset();
-    record.canvasCacheGeneration = 0;
+    record.canvasCache.canvas.reset();
+    record.canvasCache.generation = 0;
+    aimDrawingTarget(record.canvasCache);
     WindowRegistry::FoundCanvas found = windowRegistry().controlCanvas(window, controlNumber);
     if (!found.canvas) {
         raiseError(noCanvasError);

@@ -56,29 +56,15 @@ private:
 WindowRegistry& windowRegistry();
 
 // The calling thread's attached canvas, resolved through the registry and cached in its thread
-// record until the registry changes; nullptr when there is none.
+// record until the registry changes; nullptr when there is none. Every resolution also re-aims
+// the thread's drawing target.
 Canvas* resolveAttachedCanvas();
 
 // The cached resolution while the registry is unchanged: no lock and no list walk.
 inline Canvas* attachedCanvas() {
     const ThreadRecord* record = threadRecordSlot;
     if (record &&
-        record->canvasCacheGeneration == windowRegistryGeneration.load(std::memory_order_acquire))
-        return static_cast<Canvas*>(record->canvasCache.get());
+        record->canvasCache.generation == windowRegistryGeneration.load(std::memory_order_acquire))
+        return static_cast<Canvas*>(record->canvasCache.canvas.get());
     return resolveAttachedCanvas();
-}
-
-// setPixel's resolution: the thread's cached canvas as it stands, resolved only when nothing is
-// cached yet. Nothing here is shared with other threads, so the compiler can keep it in registers
-// across a caller's loop over every pixel. redraw, canvasSize and focusWindow revalidate the cache
-// against the registry; a window closed in between is noticed there, and until then the pixels
-// land in its buffer, which the cache keeps alive and nothing shows any more.
-inline Canvas* drawingCanvas(bool& buffered) {
-    const ThreadRecord* record = threadRecordSlot;
-    if (!record || record->canvasCacheGeneration == 0) {
-        resolveAttachedCanvas();
-        record = threadRecordSlot;
-    }
-    buffered = record->canvasCacheBuffered;
-    return static_cast<Canvas*>(record->canvasCache.get());
 }

@@ -10,10 +10,22 @@ struct ThreadRecord {
 
     // The graphics service's cached resolution of attachedCanvas (kept alive while cached), the
     // registry generation it was resolved at (0: not resolved) and the canvas's redraw mode then.
-    // Owned and interpreted by graphics/ alone.
-    std::shared_ptr<void> canvasCache;
-    std::uint64_t canvasCacheGeneration = 0;
-    bool canvasCacheBuffered = false;
+    // Owned and interpreted by graphics/ alone, which keeps raw pointers derived from it
+    // elsewhere: forgetDerived tells it when the cache goes with its record.
+    struct CanvasCache {
+        std::shared_ptr<void> canvas;
+        std::uint64_t generation = 0;
+        bool buffered = false;
+        void (*forgetDerived)() = nullptr;
+
+        CanvasCache() = default;
+        CanvasCache(const CanvasCache&) = delete;
+        CanvasCache& operator=(const CanvasCache&) = delete;
+        ~CanvasCache() {
+            if (forgetDerived) forgetDerived();
+        }
+    };
+    CanvasCache canvasCache;
 
     const char* fontName = "MS Sans Serif";
     int fontPointSize = 8;

@@ -54,6 +54,19 @@ TEST(PixelFormat, PlacesChannelsWhereTheMasksSay) {
     EXPECT_FALSE(PixelFormat::fromMasks(0x7F8000, 0x00FF00, 0x0000FF, false, unused));
 }
 
+TEST(PixelFormat, CommonShortcutAgreesWithTheGeneralConversion) {
+    const PixelFormat common{true, false};
+    ASSERT_TRUE(common.isCommon());
+    EXPECT_FALSE((PixelFormat{true, true}.isCommon()));
+    EXPECT_FALSE((PixelFormat{false, false}.isCommon()));
+    // Every byte value in every position, the unused top byte included.
+    for (std::uint32_t shift = 0; shift < 32; shift += 8)
+        for (std::uint32_t byte = 0; byte < 256; ++byte) {
+            const ColourValue colour = byte << shift | 0x00A5C300 >> (24 - shift) % 32;
+            ASSERT_EQ(PixelFormat::commonPixelOf(colour), common.pixelOf(colour)) << std::hex << colour;
+        }
+}
+
 TEST(RoundToInt32, RoundsHalvesToEvenAndMapsOutOfRangeToMostNegative) {
     const struct {
         double value;

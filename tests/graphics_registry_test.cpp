@@ -2,23 +2,28 @@
 // thread (immediate mode is left to the X tests, as it needs a window thread to serve it).
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "graphics/window.h"
+#include "runtime/thread_record.h"
 #include "runtime/errors.h"
 
 namespace {
 constexpr ColourValue face = 0xF0F0F0;
 
-std::shared_ptr<Canvas> makeCanvas(std::int32_t width, std::int32_t height) {
+std::shared_ptr<Canvas> makeCanvas(std::int32_t width, std::int32_t height,
+                                   PixelFormat format = {}) {
     PixelMemory memory(new std::uint32_t[std::size_t(width) * std::size_t(height)],
                        [](std::uint32_t* pixels) { delete[] pixels; });
-    return std::make_shared<Canvas>(std::move(memory), width, height, PixelFormat{}, 0, face);
+    return std::make_shared<Canvas>(std::move(memory), width, height, format, 0x123456, face);
 }
 
 // A frame with its canvas as control 0, removed again at the end of the test.
 class EnteredWindow {
 public:
-    EnteredWindow(WindowHandle frame, std::int32_t width, std::int32_t height)
-        : frame_(frame), canvas_(makeCanvas(width, height)) {
+    EnteredWindow(WindowHandle frame, std::int32_t width, std::int32_t height,
+                  PixelFormat format = {})
+        : frame_(frame), canvas_(makeCanvas(width, height, format)) {
         windowRegistry().insert({frame, 0, WindowRecord::frameWindow, 0, nullptr});
         windowRegistry().insert({canvasHandle(), frame, WindowRecord::childControl, 0, canvas_});
     }
@@ -125,5 +130,83 @@ TEST(CanvasSize, IsZeroForAThreadThatNeverAttached) {
         EXPECT_EQ(size.height, 0);
     });
     fresh.join();
+}
+bool sameLastPointAndPixels(const Canvas& drawn, const Canvas& reference) {
+    if (drawn.lastPoint().x != reference.lastPoint().x ||
+        drawn.lastPoint().y != reference.lastPoint().y)
+        return false;
+    for (std::int32_t y = 0; y < reference.height(); ++y)
+        for (std::int32_t x = 0; x < reference.width(); ++x)
+            if (drawn.pixelAt(x, y) != reference.pixelAt(x, y)) return false;
+    return true;
+}
+
+// setPixel through the thread's drawing target must leave every pixel and the last point exactly
+// as Canvas::plot leaves them on a twin canvas, in every pixel layout (the uncommon ones take the
+// slow path) and at every kind of position, inside, on the edges and outside.
+TEST(SetPixel, MatchesCanvasPlotInEveryLayout) {
+    constexpr std::int32_t width = 7, height = 5;
+    const std::int32_t positions[][2] = {{0, 0},         {6, 4},  {3, 2},  {7, 0},  {0, 5},
+                                         {-1, 2},        {2, -1}, {6, 0},  {0, 4},  {INT32_MIN, 1},
+                                         {1, INT32_MAX}, {5, 3},  {4, 1},  {1, 3},  {2, 2}};
+    const ColourValue colours[] = {rgb(0, 0, 0),    rgb(255, 255, 255), rgb(128, 128, 128),
+                                   rgb(255, 128, 1), foregroundColour,  0xAB123456};
+    WindowHandle frame = 0x7700;
+    for (const bool swap : {true, false}) {
+        for (const bool upper : {false, true}) {
+            const PixelFormat format{swap, upper};
+            EnteredWindow window(frame, width, height, format);
+            frame += 0x10;
+            const auto reference = makeCanvas(width, height, format);
+            attachWindow(window.frame(), 0, bufferedRedraw);
+            for (const auto& position : positions) {
+                for (const ColourValue colour : colours) {
+                    setPixel(position[0], position[1], colour);
+                    reference->plot(position[0], position[1], colour);
+                    ASSERT_TRUE(sameLastPointAndPixels(window.canvas(), *reference))
+                        << "swap " << swap << " upper " << upper << " at " << position[0] << ","
+                        << position[1] << " colour " << std::hex << colour;
+                }
+            }
+        }
+    }
+}
+
+TEST(SetPixel, RelativePositionsStartFromTheLastWholeNumberPixel) {
+    EnteredWindow window(0x7800, 8, 8);
+    attachWindow(window.frame(), 0, bufferedRedraw);
+    setPixel(3, 4, rgb(1, 1, 1));
+    setPixel(1.0, -1.5, rgb(2, 2, 2), true); // (4, 2.5) rounds to (4, 2)
+    EXPECT_EQ(window.canvas().pixelAt(4, 2), 0x020202u);
+    EXPECT_EQ(window.canvas().lastPoint().x, 4);
+    EXPECT_EQ(window.canvas().lastPoint().y, 2);
+}
+
+// Immediate mode has every pixel refreshed; with the window side gone the refresh returns at once,
+// so the pixel must still have been drawn through the slow path, and buffered mode comes back.
+TEST(SetPixel, FollowsTheModeOfEachAttach) {
+    EnteredWindow window(0x7900, 4, 4);
+    window.canvas().requests().close();
+    attachWindow(window.frame(), 0, 0);
+    setPixel(1, 1, rgb(5, 5, 5));
+    EXPECT_EQ(window.canvas().pixelAt(1, 1), 0x050505u);
+    attachWindow(window.frame(), 0, bufferedRedraw);
+    setPixel(2, 2, rgb(6, 6, 6));
+    EXPECT_EQ(window.canvas().pixelAt(2, 2), 0x060606u);
+}
+
+// A released thread record takes the attachment with it: the drawing target must not keep
+// drawing into the canvas (nor into its memory once nothing else holds it).
+TEST(SetPixel, ForgetsTheCanvasWithTheThreadRecord) {
+    std::thread drawer([] {
+        EnteredWindow window(0x7A00, 4, 4);
+        attachWindow(window.frame(), 0, bufferedRedraw);
+        setPixel(0, 0, rgb(1, 1, 1));
+        releaseThreadRecord();
+        setPixel(0, 0, rgb(2, 2, 2));
+        EXPECT_EQ(window.canvas().pixelAt(0, 0), 0x010101u);
+        EXPECT_EQ(threadRecord().attachedCanvas, 0u);
+    });
+    drawer.join();
 }
 } // namespace
