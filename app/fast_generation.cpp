@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/fast_generation_kernel.h"
 
 namespace {
 // More bands than threads lets a thread that finishes early take over work; each band costs
@@ -24,7 +23,8 @@ std::int32_t bandStart(std::int32_t k, std::int32_t bands, std::int32_t height) 
 
 unsigned defaultThreadCount() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-FastGenerator::FastGenerator(unsigned threadCount) : pool_(threadCount) {}
+FastGenerator::FastGenerator(unsigned threadCount)
+    : bandTask_([this](std::uint32_t k) { stepBand(k); }), pool_(threadCount) {}
 
 void FastGenerator::refreshCountBits(const RuleSet& rules) {
     if (haveCountBits_ && rules.survive == survive_ && rules.born == born_) return;
@@ -38,30 +38,45 @@ void FastGenerator::refreshCountBits(const RuleSet& rules) {
 void FastGenerator::step(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
                          std::int32_t height, const RuleSet& rules, std::int32_t renderMode,
                          std::int32_t greySpeed) {
+    startStep(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
+    finishStep();
+}
+
+void FastGenerator::startStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane,
+                              std::int32_t width, std::int32_t height, const RuleSet& rules,
+                              std::int32_t renderMode, std::int32_t greySpeed) {
     if (!insideFastDomain(rules.size, renderMode, greySpeed)) {
         literalGenerationStep(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
         return;
     }
     refreshCountBits(rules);
-    PlaneStep step;
-    step.current = &cell(world, 0, 0, currentPlane);
-    step.next = &cell(world, 0, 0, nextPlane);
-    step.rowStride = width + 1;
-    step.width = width;
-    step.height = height;
-    step.size = rules.size;
-    step.grey = renderMode == shadesOfGreyRules;
-    step.greySpeed = greySpeed;
-    step.surviveBits = surviveBits_.data();
-    step.bornBits = bornBits_.data();
+    pending_.current = &cell(world, 0, 0, currentPlane);
+    pending_.next = &cell(world, 0, 0, nextPlane);
+    pending_.rowStride = width + 1;
+    pending_.width = width;
+    pending_.height = height;
+    pending_.size = rules.size;
+    pending_.grey = renderMode == shadesOfGreyRules;
+    pending_.greySpeed = greySpeed;
+    pending_.surviveBits = surviveBits_.data();
+    pending_.bornBits = bornBits_.data();
 
     const std::int32_t threads = std::int32_t(threadCount());
-    const std::int32_t bands = std::min(height, threads == 1 ? 1 : threads * bandsPerThread);
-    bandScratch_.resize(std::size_t(bands));
+    pendingBands_ = std::min(height, threads == 1 ? 1 : threads * bandsPerThread);
+    bandScratch_.resize(std::size_t(pendingBands_));
     for (auto& scratch : bandScratch_) scratch.resize(bandScratchLength(width));
-    pool_.run(std::uint32_t(bands), [&](std::uint32_t k) {
-        const std::int32_t band = std::int32_t(k);
-        stepRows(step, bandStart(band, bands, height), bandStart(band + 1, bands, height) - 1,
-                 bandScratch_[k].data());
-    });
+    pool_.start(std::uint32_t(pendingBands_), bandTask_);
+    started_ = true;
+}
+
+void FastGenerator::finishStep() {
+    if (!started_) return;
+    pool_.finish();
+    started_ = false;
+}
+
+void FastGenerator::stepBand(std::uint32_t k) {
+    const std::int32_t band = std::int32_t(k);
+    stepRows(pending_, bandStart(band, pendingBands_, pending_.height),
+             bandStart(band + 1, pendingBands_, pending_.height) - 1, bandScratch_[k].data());
 }

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "app/count_matches.h"
+#include "app/fast_generation_kernel.h"
 #include "app/generation.h"
 #include "app/worker_pool.h"
 
@@ -16,11 +18,26 @@ public:
     void step(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
               std::int32_t height, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
 
+    // step in two halves: startStep sets the pool's workers going and returns at once (a step
+    // outside the fast domain is done there and then), finishStep helps with the rest and returns
+    // once nextPlane is complete. In between, the caller may read currentPlane but touch nothing
+    // else of the World, and rules must stay unchanged.
+    void startStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
+                   std::int32_t height, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
+    void finishStep();
+
     unsigned threadCount() const { return pool_.threadCount(); }
 
 private:
     void refreshCountBits(const RuleSet& rules);
+    void stepBand(std::uint32_t k);
 
+    // The step under way between startStep and finishStep. Declared before the pool, so the
+    // workers are gone before the task they call.
+    PlaneStep pending_{};
+    std::int32_t pendingBands_ = 0;
+    bool started_ = false;
+    std::function<void(std::uint32_t)> bandTask_;
     WorkerPool pool_;
     // The count bit sets of the texts they were built from; a rule changes rarely, a step runs
     // every generation.

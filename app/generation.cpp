@@ -38,8 +38,22 @@ void literalGenerationStep(World& world, std::int32_t currentPlane, std::int32_t
     }
 }
 
+namespace {
+FastGenerator& programGenerator() {
+    static FastGenerator generator(defaultThreadCount());
+    return generator;
+}
+} // namespace
+
 void generationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
                     std::int32_t height, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed) {
-    static FastGenerator generator(defaultThreadCount());
-    generator.step(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
+    programGenerator().step(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
 }
+
+void startGenerationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
+                         std::int32_t height, const RuleSet& rules, std::int32_t renderMode,
+                         std::int32_t greySpeed) {
+    programGenerator().startStep(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
+}
+
+void finishGenerationStep() { programGenerator().finishStep(); }

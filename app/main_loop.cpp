@@ -16,10 +16,15 @@ void showIteration(const ProgramState& state) {
     print("Iteration: " + countText(static_cast<Number>(state.iteration)));
 }
 
-void computeNextGeneration(ProgramState& state) {
+// Drawing and the generation step both only read the current plane, so the step runs on the
+// worker threads while this thread draws; nothing is shown before redraw, which follows both, so
+// the window still shows the generation that was current before the step.
+void drawAndComputeNextGeneration(ProgramState& state) {
     state.nextPlane = state.currentPlane == 1 ? 2 : 1;
-    generationStep(state.world, state.currentPlane, state.nextPlane, state.width, state.height,
-                   state.rules, state.renderMode, state.greySpeed);
+    startGenerationStep(state.world, state.currentPlane, state.nextPlane, state.width, state.height,
+                        state.rules, state.renderMode, state.greySpeed);
+    drawCurrentPlane(state);
+    finishGenerationStep();
     state.currentPlane = state.nextPlane;
 }
 
@@ -68,8 +73,7 @@ void drawCurrentPlane(const ProgramState& state) {
 Stage runGeneration(ProgramState& state) {
     ++state.iteration;
     showIteration(state);
-    drawCurrentPlane(state);
-    computeNextGeneration(state);
+    drawAndComputeNextGeneration(state);
     redraw();
 
     switch (actOnKey(state, lowerCase(pollKey()))) {

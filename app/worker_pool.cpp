@@ -40,10 +40,11 @@ WorkerPool::~WorkerPool() {
 }
 
 void WorkerPool::run(std::uint32_t taskCount, const std::function<void(std::uint32_t)>& task) {
-    if (workers_.empty()) {
-        for (std::uint32_t k = 0; k < taskCount; ++k) task(k);
-        return;
-    }
+    start(taskCount, task);
+    finish();
+}
+
+void WorkerPool::start(std::uint32_t taskCount, const std::function<void(std::uint32_t)>& task) {
     // The new claim word goes first: a worker still looping over the previous run that sees the
     // new task count has then also lost every chance to claim with the old epoch.
     const std::uint32_t epoch = epoch_.load(std::memory_order_relaxed) + 1;
@@ -52,9 +53,12 @@ void WorkerPool::run(std::uint32_t taskCount, const std::function<void(std::uint
     task_.store(&task, std::memory_order_release);
     taskCount_.store(taskCount, std::memory_order_release);
     epoch_.store(epoch, std::memory_order_release);
-    epoch_.notify_all();
-    claimTasks(epoch);
-    waitForAll(taskCount);
+    if (!workers_.empty()) epoch_.notify_all();
+}
+
+void WorkerPool::finish() {
+    claimTasks(epoch_.load(std::memory_order_relaxed));
+    waitForAll(taskCount_.load(std::memory_order_relaxed));
 }
 
 void WorkerPool::workerLoop() {

@@ -21,6 +21,13 @@ public:
     // Calls task(k) once for every k in 0..taskCount-1 and returns when all calls have returned.
     void run(std::uint32_t taskCount, const std::function<void(std::uint32_t)>& task);
 
+    // run in two halves, so the caller can do other work while the workers start on the tasks:
+    // start hands them out and returns at once; finish takes part in what is left and returns
+    // when every call has returned. task must stay alive until then, and every start must be
+    // followed by its finish before the next start.
+    void start(std::uint32_t taskCount, const std::function<void(std::uint32_t)>& task);
+    void finish();
+
 private:
     void workerLoop();
     void claimTasks(std::uint32_t epoch);

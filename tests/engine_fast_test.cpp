@@ -160,4 +160,27 @@ TEST(FastStep, ARuleChangeBetweenStepsTakesEffect) {
     }
 }
 
+// The main loop draws the current plane between startStep and finishStep: the plane must read
+// the same throughout, and the finished step must still equal the literal one.
+TEST(FastStep, TheCurrentPlaneCanBeReadWhileTheStepRuns) {
+    const RuleSet rules{4, "58596061626364656667686970717273", "1213141516171819202122232425"};
+    for (unsigned threads : {1u, 2u, 3u}) {
+        HeadlessWorld literal(300, 200), fast(300, 200);
+        literal.reset(17);
+        fast.reset(17);
+        const std::vector<std::int32_t> before = fast.cells();
+        FastGenerator generator(threads);
+        generator.startStep(fast.world(), 1, 2, 300, 200, rules, shadesOfGreyRules, 16);
+        std::vector<std::int32_t> readDuringStep;
+        for (std::int32_t j = 1; j <= 200; ++j)
+            for (std::int32_t i = 1; i <= 300; ++i) readDuringStep.push_back(cell(fast.world(), i, j, 1));
+        generator.finishStep();
+        EXPECT_EQ(readDuringStep, before) << threads << " threads";
+        literal.run(1, rules, shadesOfGreyRules, 16, literalGenerationStep);
+        std::vector<std::int32_t> next;
+        for (std::int32_t j = 1; j <= 200; ++j)
+            for (std::int32_t i = 1; i <= 300; ++i) next.push_back(cell(fast.world(), i, j, 2));
+        EXPECT_EQ(next, literal.cells()) << threads << " threads";
+    }
+}
 } // namespace

@@ -52,4 +52,24 @@ TEST(WorkerPool, WorkersAsleepAfterAPauseStillTakePart) {
     EXPECT_NE(runners[0], runners[1]);
 }
 
+// start must hand the tasks out without waiting for them: here they cannot end before the caller,
+// back from start, lets them; finish then completes every one exactly once.
+TEST(WorkerPool, StartReturnsAtOnceAndFinishCompletesTheRun) {
+    for (unsigned threads : {1u, 2u, 3u}) {
+        WorkerPool pool(threads);
+        for (int run = 0; run < 200; ++run) {
+            std::atomic<bool> released{false};
+            std::vector<std::atomic<int>> calls(5);
+            const std::function<void(std::uint32_t)> task = [&](std::uint32_t k) {
+                while (!released.load()) std::this_thread::yield();
+                calls[k].fetch_add(1);
+            };
+            pool.start(5, task);
+            released = true;
+            pool.finish();
+            for (std::uint32_t k = 0; k < 5; ++k) ASSERT_EQ(calls[k].load(), 1) << threads << " threads, run " << run;
+        }
+    }
+}
+
 } // namespace
