@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -191,16 +190,12 @@ TEST_F(ProgramTest, TranscriptWithRedirectedInputAndOutputIsExact) {
     ASSERT_EQ(written.substr(0, expectedStart.size()), expectedStart);
 
     // Then nothing but the counter, one generation after another, with no cursor movement.
-    std::string counters = written.substr(expectedStart.size());
-    long expectedCount = 1;
-    std::smatch match;
-    const std::regex counter("^Iteration: ([0-9]+)");
-    while (std::regex_search(counters, match, counter)) {
-        ASSERT_EQ(std::stol(match[1]), expectedCount++);
-        counters = match.suffix();
-    }
-    EXPECT_EQ(counters, "");
-    EXPECT_GT(expectedCount, 10);
+    const std::string counters = written.substr(expectedStart.size());
+    std::string expectedCounters;
+    long generations = 0;
+    while (expectedCounters.size() < counters.size()) expectedCounters += "Iteration: " + std::to_string(++generations);
+    EXPECT_EQ(counters, expectedCounters);
+    EXPECT_GT(generations, 10);
 }
 
 TEST_F(ProgramTest, DialogueClampsAnswersAndAsksForTheRuleAgain) {
