@@ -15,19 +15,9 @@
 #include <vector>
 
 #include "tests/console_pty.h"
+#include "tests/support/sanitizers.h"
 
 namespace {
-
-// The thread checker's run-time takes signal handling over and defers a signal that arrives
-// outside a blocking call; now and then it never hands it on, and the process goes on waiting.
-// The signal endings run in every other build.
-#if defined(__SANITIZE_THREAD__)
-constexpr bool signalsReachHandlers = false;
-#elif defined(__has_feature)
-constexpr bool signalsReachHandlers = !__has_feature(thread_sanitizer);
-#else
-constexpr bool signalsReachHandlers = true;
-#endif
 
 // Starts the probe with the terminal as its controlling terminal and standard error, and as
 // its standard input and output unless other handles are given.
@@ -96,7 +86,7 @@ TEST(ConsoleProcess, RawModeHoldsWhileRunningAndIsRestoredOnEveryEnding) {
         {"SIGQUIT", {"waitkey"}, SIGQUIT, 0},
     };
     for (const Case& c : cases) {
-        if (c.signalSent != 0 && !signalsReachHandlers) continue;
+        if (c.signalSent != 0 && threadCheckerHoldsSignals) continue;
         const PseudoTerminal terminal(24, 80, false);
         const termios original = modesOf(terminal.slave);
         const pid_t pid = startProbe(terminal, c.operations);
