@@ -65,8 +65,10 @@ XvfbServer::XvfbServer() {
     if (pipe(ends) != 0) return;
     fcntl(ends[0], F_SETFD, FD_CLOEXEC);
     const std::string fd = std::to_string(ends[1]);
-    const char* arguments[] = {"Xvfb",    "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-                               "-nolisten", "tcp",      nullptr};
+    // -noreset: a server that resets when its last client leaves drops connections arriving
+    // meanwhile, and the tests connect and disconnect all the time.
+    const char* arguments[] = {"Xvfb",      "-displayfd", fd.c_str(), "-screen",  "0",
+                               "1280x1024x24", "-nolisten", "tcp",     "-noreset", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
