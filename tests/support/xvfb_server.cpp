@@ -91,7 +91,12 @@ XvfbServer::XvfbServer() {
 
 XvfbServer::~XvfbServer() { stop(); }
 
-std::string XvfbServer::displayName() const { return ":" + std::to_string(display_); }
+std::string XvfbServer::displayName() const {
+    // Appended rather than ":" + to_string(...), over which g++ 12 warns wrongly (-Wrestrict).
+    std::string name = ":";
+    name += std::to_string(display_);
+    return name;
+}
 
 void XvfbServer::stop() {
     if (pid_ <= 0) return;
