@@ -1,7 +1,5 @@
 #include "app/main_loop.h"
 
-#include <cstdlib>
-
 #include "app/failure_report.h"
 #include "app/fills.h"
 #include "app/key_commands.h"
@@ -37,9 +35,9 @@ void waitForStep(ProgramState& state) {
 Stage endTest(ProgramState& state) {
     if (storeInt32(static_cast<Number>(canvasSize().width)) != 0) return Stage::generation;
     if (state.window == 0) {
-        const char* display = std::getenv("DISPLAY");
-        reportFailure("the graphic window could not be opened on display \"" +
-                      Text(display ? display : "") + "\"" + (display ? "" : " (DISPLAY is not set)"));
+        const Text display = displayName();
+        reportFailure("the graphic window could not be opened on display \"" + display + "\"" +
+                      (display.empty() ? " (DISPLAY is not set)" : ""));
         state.exitCode = failureExitCode;
     }
     return Stage::end;

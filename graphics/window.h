@@ -19,6 +19,8 @@ void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t 
 void redraw();
 void focusWindow();
 CanvasSize canvasSize();
+// The display openWindow connects to, as the user named it (DISPLAY), for messages.
+Text displayName();
 
 // setPixel at a position that is relative to the canvas's last point, or off the thread's ready
 // drawing target (outside the canvas, immediate mode, no canvas, not resolved yet): each pixel

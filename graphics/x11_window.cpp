@@ -423,3 +423,8 @@ WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std
     }
     return handle.get();
 }
+
+Text displayName() {
+    const char* name = XDisplayName(nullptr);
+    return name ? Text(name) : Text();
+}
