@@ -13,7 +13,7 @@
 
 #include "app/fills.h"
 #include "app/generation.h"
-#include "app/world.h"
+#include "app/headless_world.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/xvfb_server.h"
 #include "text/numbers.h"
@@ -93,41 +93,31 @@ bool exitedWith(std::optional<int> status, int code) {
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
 }
 
-// The run the program makes from the frozen seed, replayed with the same services.
+// The run the program makes from the frozen seed, replayed headless with the same services.
 class ExpectedRun {
 public:
     ExpectedRun(std::int32_t width, std::int32_t height, RuleSet rules, std::int32_t mode, std::int32_t speed)
-        : width_(width), height_(height), rules_(std::move(rules)), mode_(mode), speed_(speed) {
-        seedRandom(frozenTimeOfDay);
-        createWorld(world_, width, height);
-        resetFill(world_, width, height);
+        : world_(width, height), rules_(std::move(rules)), mode_(mode), speed_(speed) {
+        world_.reset(frozenTimeOfDay);
     }
-    ~ExpectedRun() { releaseArray(world_); }
 
-    void step() {
-        const std::int32_t next = current_ == 1 ? 2 : 1;
-        generationStep(world_, current_, next, width_, height_, rules_, mode_, speed_);
-        current_ = next;
+    void step() { world_.run(1, rules_, mode_, speed_, generationStep); }
+    void densityFill(int digit) {
+        ::densityFill(world_.world(), world_.currentPlane(), digit, world_.width(), world_.height());
     }
-    void densityFill(int digit) { ::densityFill(world_, current_, digit, width_, height_); }
 
     // The current plane as window colours, row by row.
     std::vector<std::uint32_t> frame() const {
         std::vector<std::uint32_t> colours;
-        for (std::int32_t j = 1; j <= height_; ++j)
-            for (std::int32_t i = 1; i <= width_; ++i) {
-                const std::uint32_t grey = static_cast<std::uint32_t>(std::min(cell(world_, i, j, current_), 255));
-                colours.push_back(grey * 0x010101u);
-            }
+        for (const std::int32_t value : world_.cells())
+            colours.push_back(static_cast<std::uint32_t>(std::min(value, 255)) * 0x010101u);
         return colours;
     }
 
 private:
-    World world_{};
-    std::int32_t width_, height_;
+    HeadlessWorld world_;
     RuleSet rules_;
     std::int32_t mode_, speed_;
-    std::int32_t current_ = 1;
 };
 
 class ProgramTest : public testing::Test {
