@@ -18,7 +18,6 @@
 #include "tests/support/xvfb_server.h"
 #include "text/numbers.h"
 #include "text/random.h"
-#include "text/strings.h"
 
 namespace {
 
