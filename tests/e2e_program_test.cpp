@@ -126,14 +126,7 @@ protected:
         ASSERT_TRUE(probe_.connected());
     }
 
-    XWindowId programWindow() {
-        const auto deadline = std::chrono::steady_clock::now() + startTimeout;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (XWindowId window = probe_.findTopLevel("Tessera")) return window;
-            std::this_thread::sleep_for(20ms);
-        }
-        return 0;
-    }
+    XWindowId programWindow() { return probe_.waitForTopLevel("Tessera", startTimeout); }
 
     // Polls the window until it shows the expected frame; the last reading when it never does.
     std::vector<std::uint32_t> waitForFrame(XWindowId window, const ExpectedRun& run, int width, int height) {

@@ -57,14 +57,7 @@ protected:
         ASSERT_TRUE(probe_.connected());
     }
 
-    XWindowId programWindow() {
-        const auto deadline = std::chrono::steady_clock::now() + startTimeout;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (XWindowId window = probe_.findTopLevel("Tessera")) return window;
-            std::this_thread::sleep_for(20ms);
-        }
-        return 0;
-    }
+    XWindowId programWindow() { return probe_.waitForTopLevel("Tessera", startTimeout); }
 
     XvfbServer xvfb_;
     ScreenProbe probe_;

@@ -172,6 +172,15 @@ XWindowId ScreenProbe::findTopLevel(const std::string& name) {
     return found;
 }
 
+XWindowId ScreenProbe::waitForTopLevel(const std::string& name, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (const XWindowId window = findTopLevel(name)) return window;
+        if (std::chrono::steady_clock::now() >= deadline) return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 std::optional<std::string> ScreenProbe::textProperty(XWindowId window, const char* name) {
     Atom type;
     int format;

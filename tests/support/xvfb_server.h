@@ -1,6 +1,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ public:
     XWindowId firstChild(XWindowId window);
     // A top-level window whose WM_NAME is name, or 0.
     XWindowId findTopLevel(const std::string& name);
+    // The same, waiting up to the timeout for the window to appear; 0 when it does not.
+    XWindowId waitForTopLevel(const std::string& name, std::chrono::milliseconds timeout);
 
     // Bytes of a property; nullopt when it is not set.
     std::optional<std::string> textProperty(XWindowId window, const char* name);
