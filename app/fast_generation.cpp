@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <thread>
 
-
 namespace {
 // More bands than threads lets a thread that finishes early take over work; each band costs
 // one extra full column sum, so not many more.
