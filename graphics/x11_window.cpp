@@ -99,6 +99,7 @@ private:
     Display* display_ = nullptr;
     bool connectionLost_ = false;
     bool closed_ = false;
+    bool frameDestroyed_ = false; // by another client, before this thread could
     Visual* visual_ = nullptr;
     int depth_ = 0;
     Colormap ownColormap_ = 0;
@@ -120,7 +121,7 @@ X11Window::~X11Window() {
     if (gc_) XFreeGC(display_, gc_); // also frees client memory, so even on a lost connection
     if (!connectionLost_) {
         if (segmentAttached_) XShmDetach(display_, &segment_);
-        if (frame_) XDestroyWindow(display_, frame_);
+        if (frame_ && !frameDestroyed_) XDestroyWindow(display_, frame_);
         if (ownColormap_) XFreeColormap(display_, ownColormap_);
     }
     if (image_) {
@@ -191,6 +192,8 @@ bool X11Window::createWindows(const FrameSettings& settings) {
     attributes.background_pixel = logicalFormat_.pixelOf(faceColour);
     attributes.border_pixel = 0;
     attributes.colormap = colormap_;
+    // The frame is told when it is destroyed: another client may destroy it without asking.
+    attributes.event_mask = StructureNotifyMask;
     const unsigned long mask = CWBackPixel | CWBorderPixel | CWColormap | CWEventMask;
     const auto width = static_cast<unsigned>(settings.width);
     const auto height = static_cast<unsigned>(settings.height);
@@ -356,6 +359,9 @@ void X11Window::handle(const XEvent& event) {
         if (event.xclient.window == frame_ && event.xclient.message_type == wmProtocols_ &&
             static_cast<Atom>(event.xclient.data.l[0]) == wmDeleteWindow_)
             closed_ = true;
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == frame_) closed_ = frameDestroyed_ = true;
         break;
     default:
         break;

@@ -204,6 +204,18 @@ TEST_F(WindowOnXServer, ClosingWhileAnotherThreadDrawsEndsItsCanvasSafely) {
     opened_.clear();
 }
 
+TEST_F(WindowOnXServer, WindowDestroyedByAnotherClientCountsAsClosed) {
+    const WindowHandle frame = open("Tessera", 300, 300, 20, 20);
+    ASSERT_NE(frame, 0u);
+    attachWindow(frame, 0, bufferedRedraw);
+    ASSERT_EQ(canvasSize().width, 20);
+    probe_.destroyWindow(frame);
+    EXPECT_TRUE(eventually([] { return canvasSize().width == 0 && canvasSize().height == 0; }));
+    setPixel(1, 1, rgb(1, 2, 3));
+    redraw();
+    opened_.clear();
+}
+
 TEST(WindowWithoutServer, OpenWindowGivesZeroWhenNoDisplayCanBeReached) {
     const char* saved = std::getenv("DISPLAY");
     const std::string previous = saved ? saved : "";

@@ -238,3 +238,8 @@ void ScreenProbe::sendDeleteWindow(XWindowId window) {
     XSendEvent(display_, window, False, NoEventMask, &message);
     XSync(display_, False);
 }
+
+void ScreenProbe::destroyWindow(XWindowId window) {
+    XDestroyWindow(display_, window);
+    XSync(display_, False);
+}

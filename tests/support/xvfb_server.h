@@ -66,6 +66,8 @@ public:
 
     // What a window manager sends when the user closes the window.
     void sendDeleteWindow(XWindowId window);
+    // Destroys another client's window, as any client may.
+    void destroyWindow(XWindowId window);
 
 private:
     struct _XDisplay* display_ = nullptr;
