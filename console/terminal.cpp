@@ -14,7 +14,10 @@ termios savedModes;
 std::atomic<int> rawModeHandle{-1};
 static_assert(std::atomic<int>::is_always_lock_free, "used from signal handlers");
 
-constexpr int terminatingSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+// Those another process sends, and SIGABRT, with which a failed assertion or an uncaught
+// exception (std::terminate) ends the process. The crash signals are left to their own
+// handlers (the sanitizers' among them), which would otherwise lose their reports.
+constexpr int terminatingSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT};
 
 void restoreAndResignal(int signalNumber) {
     restoreTerminalModes();

@@ -5,6 +5,7 @@
 //   locate=ROW,COLUMN   move the cursor
 //   newline             end the line
 //   exit=CODE           end through exit(), without shutting the console down
+//   abort               end through abort(), as a failed assertion would
 // and at the end shuts the console down and ends with _exit(0), as start-up does.
 #include <unistd.h>
 
@@ -45,6 +46,8 @@ void perform(const std::string& operation) {
         newLine();
     } else if (name == "exit") {
         std::exit(std::atoi(argument.c_str()));
+    } else if (name == "abort") {
+        std::abort();
     }
 }
 

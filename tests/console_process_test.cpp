@@ -36,7 +36,7 @@ pid_t startProbe(const PseudoTerminal& terminal, const std::vector<std::string>&
         dup2(input >= 0 ? input : terminal.slave, STDIN_FILENO);
         dup2(output >= 0 ? output : terminal.slave, STDOUT_FILENO);
         dup2(terminal.slave, STDERR_FILENO);
-        const rlimit noCore{0, 0}; // SIGQUIT would dump core
+        const rlimit noCore{0, 0}; // SIGQUIT and SIGABRT would dump core
         setrlimit(RLIMIT_CORE, &noCore);
         execv(argv[0], argv.data());
         _exit(127);
@@ -76,14 +76,19 @@ TEST(ConsoleProcess, RawModeHoldsWhileRunningAndIsRestoredOnEveryEnding) {
     struct Case {
         const char* ending;
         std::vector<std::string> operations;
-        int signalSent; // 0: a key is typed instead
-        int exitCode;   // when no signal is sent
+        int signalSent;   // 0: a key is typed instead
+        int endingSignal; // the signal the process ends by, 0 when it exits
+        int exitCode;     // when it exits
     };
     const Case cases[] = {
-        {"return", {"waitkey"}, 0, 0},         {"exit(0)", {"waitkey", "exit=0"}, 0, 0},
-        {"exit(255)", {"waitkey", "exit=255"}, 0, 255}, {"SIGTERM", {"waitkey"}, SIGTERM, 0},
-        {"SIGHUP", {"waitkey"}, SIGHUP, 0},   {"SIGINT", {"waitkey"}, SIGINT, 0},
-        {"SIGQUIT", {"waitkey"}, SIGQUIT, 0},
+        {"return", {"waitkey"}, 0, 0, 0},
+        {"exit(0)", {"waitkey", "exit=0"}, 0, 0, 0},
+        {"exit(255)", {"waitkey", "exit=255"}, 0, 0, 255},
+        {"abort()", {"waitkey", "abort"}, 0, SIGABRT, 0},
+        {"SIGTERM", {"waitkey"}, SIGTERM, SIGTERM, 0},
+        {"SIGHUP", {"waitkey"}, SIGHUP, SIGHUP, 0},
+        {"SIGINT", {"waitkey"}, SIGINT, SIGINT, 0},
+        {"SIGQUIT", {"waitkey"}, SIGQUIT, SIGQUIT, 0},
     };
     for (const Case& c : cases) {
         if (c.signalSent != 0 && threadCheckerHoldsSignals) continue;
@@ -103,8 +108,8 @@ TEST(ConsoleProcess, RawModeHoldsWhileRunningAndIsRestoredOnEveryEnding) {
             terminal.type("k");
         }
         const int status = waitForEnd(pid);
-        if (c.signalSent != 0) {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signalSent) << c.ending << ": " << status;
+        if (c.endingSignal != 0) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.endingSignal) << c.ending << ": " << status;
         } else {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.exitCode) << c.ending << ": " << status;
         }
