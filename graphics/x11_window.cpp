@@ -78,6 +78,8 @@ public:
     WindowHandle frameHandle() const { return frame_; }
     // Until the user closes the window or the connection is lost.
     void run();
+    // Releases everything on the server and closes the connection.
+    void disconnect();
 
 private:
     bool openDisplay();
@@ -116,7 +118,9 @@ private:
     std::shared_ptr<Canvas> canvas_;
 };
 
-X11Window::~X11Window() {
+X11Window::~X11Window() { disconnect(); }
+
+void X11Window::disconnect() {
     if (!display_) return;
     if (gc_) XFreeGC(display_, gc_); // also frees client memory, so even on a lost connection
     if (!connectionLost_) {
@@ -129,6 +133,9 @@ X11Window::~X11Window() {
         XDestroyImage(image_);
     }
     XCloseDisplay(display_);
+    display_ = nullptr;
+    gc_ = nullptr;
+    image_ = nullptr;
 }
 
 bool X11Window::create(const FrameSettings& settings) {
@@ -412,6 +419,9 @@ void runWindowThread(FrameSettings settings, std::promise<WindowHandle> report) 
     }
     report.set_value(window.frameHandle());
     window.run();
+    // Disconnected before the records go: once the window is seen to be closed, this thread
+    // makes no further Xlib call that could meet a process already tearing Xlib down.
+    window.disconnect();
     window.leaveRegistry();
 }
 } // namespace

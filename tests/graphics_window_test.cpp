@@ -35,11 +35,19 @@ protected:
         ASSERT_TRUE(server_->running()) << "Xvfb did not start";
         ASSERT_TRUE(probe_.connected());
     }
-    // Closed and gone before the next test, and before the suite's server goes away.
+    // Closed and gone before the next test, and before the suite's server goes away: a window's
+    // records leave the registry only after its thread's last Xlib call, so no window thread is
+    // still inside Xlib when the process ends.
     void TearDown() override {
         for (const WindowHandle frame : opened_) probe_.sendDeleteWindow(frame);
-        for (const WindowHandle frame : opened_)
+        for (const WindowHandle frame : opened_) {
             EXPECT_TRUE(eventually([&] { return !probe_.geometry(frame); }));
+            EXPECT_TRUE(eventually([&] {
+                RoutineActivation attachErrors;
+                attachWindow(frame, 0, bufferedRedraw);
+                return canvasSize().width == 0;
+            }));
+        }
     }
 
     WindowHandle open(const Text& caption, int x, int y, int width, int height) {
