@@ -126,6 +126,27 @@ bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
 // A failed echo is of no consequence to the line being typed.
 void echo(const char* bytes, std::size_t count) { writeBytes(consoleState().screenHandle, bytes, count); }
 
+// Bell, tab and line feed act on the screen as they would on a console; any other control byte
+// is shown as a caret and a letter (Esc as ^[), the visible stand-in for the glyph a console
+// draws. Echoed raw, a typed Esc would start a control sequence of the terminal's own.
+bool echoedAsCaret(unsigned char c) { return (c < 32 && c != 7 && c != 9 && c != 10) || c == 127; }
+
+void echoTyped(unsigned char c) {
+    if (echoedAsCaret(c)) {
+        const char caret[2] = {'^', static_cast<char>(c ^ 0x40)};
+        echo(caret, 2);
+    } else {
+        echo(reinterpret_cast<const char*>(&c), 1);
+    }
+}
+
+void echoErase(unsigned char c) {
+    if (echoedAsCaret(c))
+        echo("\b\b  \b\b", 6);
+    else
+        echo("\b \b", 3);
+}
+
 // Keys that produce no character do nothing in a line.
 unsigned char nextTypedCharacter() {
     for (;;) {
@@ -161,10 +182,7 @@ Text editLine() {
     for (;;) {
         const unsigned char c = nextTypedCharacter();
         if (isBackspace(c)) {
-            if (length > 0) {
-                --length;
-                echo("\b \b", 3);
-            }
+            if (length > 0) echoErase(line[--length]);
         } else if (c == enter) {
             echo("\r\n", 2);
             break;
@@ -172,7 +190,7 @@ Text editLine() {
             if (endOfInputState(state)) break;
         } else {
             line[length++] = c;
-            echo(reinterpret_cast<const char*>(&c), 1);
+            echoTyped(c);
             if (length == longestLine) {
                 echo("\r\n", 2);
                 break;

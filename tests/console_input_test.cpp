@@ -118,13 +118,28 @@ TEST_F(LineEditor, TypedLinesAreEchoedAndEdited) {
         {"\x7f" "a\r", "a", "a\r\n"},
         {"\r", "", "\r\n"},
         {"a\x1b[Ab\x1bOP\r", "ab", "ab\r\n"}, // keys that produce no character do nothing
-        {"\x03\t\r", "\x03\t", "\x03\t\r\n"},
+        // Control bytes are kept and shown as carets, erased as the two columns they take.
+        {"\x03\t\r", "\x03\t", "^C\t\r\n"},
+        {"\x01\x01\x7f" "b\r", "\x01" "b", "^A^A\b\b  \b\bb\r\n"},
     };
     for (const Case& c : cases) {
         terminal_.type(c.typed);
         EXPECT_EQ(readLine(), c.line);
         EXPECT_EQ(terminal_.readScreen(c.echo.size()), c.echo);
     }
+}
+
+TEST_F(LineEditor, LoneEscIsKeptButNeverReachesTheTerminalRaw) {
+    // Typed with a pause, so the Esc starts no key sequence; echoed raw, Esc then c would make
+    // the terminal reset itself.
+    std::thread typist([this] {
+        terminal_.type("\x1b");
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        terminal_.type("c\r");
+    });
+    EXPECT_EQ(readLine(), "\x1b" "c");
+    typist.join();
+    EXPECT_EQ(terminal_.readScreen(6), "^[c\r\n");
 }
 
 TEST_F(LineEditor, CtrlZEndsInputUntilBackspaceTakesItBack) {
