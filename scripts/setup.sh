@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ clang cmake make pkg-config
+  g++ clang libclang-rt-14-dev cmake make pkg-config
   libx11-dev libxext-dev libhwy-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth faketime
