@@ -5,7 +5,8 @@
 // Per-thread run-time record, reached through one thread-local slot.
 struct ThreadRecord {
     // Window handle of the thread's attached canvas; 0 means none. It is resolved through the
-    // window registry at every drawing operation, so a destroyed window behaves like no canvas.
+    // window registry (redraw, canvasSize and focusWindow revalidate the cached resolution), so a
+    // destroyed window behaves like no canvas.
     std::uint64_t attachedCanvas = 0;
 
     // The graphics service's cached resolution of attachedCanvas (kept alive while cached), the
