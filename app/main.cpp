@@ -1,4 +1,13 @@
 #include "app/main_routine.h"
+#include "console/console_state.h"
 #include "runtime/start_up.h"
+#include "text/random.h"
 
-int main() { startUp(mainRoutine); }
+namespace {
+void prepareServices() {
+    initConsole();
+    resetRandomState();
+}
+} // namespace
+
+int main() { startUp(mainRoutine, {prepareServices, shutDownConsole}); }

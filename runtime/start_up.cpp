@@ -2,23 +2,20 @@
 
 #include <unistd.h>
 
-#include "console/console_state.h"
 #include "runtime/floating_point.h"
 #include "runtime/thread_record.h"
-#include "text/random.h"
 
-void startUp(int (*mainRoutine)()) {
-    initConsole();
+void startUp(int (*mainRoutine)(), ServiceHooks services) {
+    services.prepare();
     if (!setUpThreadRecord()) {
-        shutDownConsole();
+        services.release();
         _exit(threadRecordFailureExitCode);
     }
-    resetRandomState();
     setFloatingPointEnvironment();
 
     const int result = mainRoutine();
 
-    shutDownConsole();
+    services.release();
     releaseThreadRecord();
     // The window threads end with the process, without clean-up of their own; ending here
     // directly keeps them from running on into the destruction of static objects.
