@@ -1,7 +1,4 @@
 # The whole program in a pseudo-terminal under a private X server, with the wall clock frozen.
-add_library(tessera_pty_support STATIC ${CMAKE_CURRENT_LIST_DIR}/support/pty_process.cpp)
-target_link_libraries(tessera_pty_support PUBLIC util)
-
 add_executable(e2e_tests ${CMAKE_CURRENT_LIST_DIR}/e2e_program_test.cpp)
 target_link_libraries(e2e_tests PRIVATE tessera_engine tessera_test_support tessera_pty_support GTest::gtest_main)
 target_compile_definitions(e2e_tests PRIVATE TESSERA_EXECUTABLE="$<TARGET_FILE:tessera>")
