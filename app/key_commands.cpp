@@ -1,6 +1,6 @@
 #include "app/key_commands.h"
 
-#include "app/fills.h"
+#include "engine/fills.h"
 #include "console/output.h"
 #include "text/numbers.h"
 #include "text/random.h"

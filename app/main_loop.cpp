@@ -1,7 +1,7 @@
 #include "app/main_loop.h"
 
 #include "app/failure_report.h"
-#include "app/fills.h"
+#include "engine/fills.h"
 #include "app/key_commands.h"
 #include "console/input.h"
 #include "console/output.h"

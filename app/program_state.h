@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "app/generation.h"
-#include "app/world.h"
+#include "engine/generation.h"
+#include "engine/world.h"
 #include "graphics/window.h"
 
 // Everything the main routine holds for the whole run: the dialogue's answers, the World and the

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/fast_generation.h"
-#include "app/fast_generation_kernel.h"
-#include "app/headless_world.h"
+#include "engine/fast_generation.h"
+#include "engine/fast_generation_kernel.h"
+#include "engine/headless_world.h"
 
 namespace {
 

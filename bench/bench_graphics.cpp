@@ -2,7 +2,7 @@
 //   xvfb-run -a -s "-screen 0 1280x1024x24" tessera_bench --benchmark_filter=Canvas
 #include <benchmark/benchmark.h>
 
-#include "app/fills.h"
+#include "engine/fills.h"
 #include "app/main_loop.h"
 #include "graphics/window.h"
 

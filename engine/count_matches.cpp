@@ -1,4 +1,4 @@
-#include "app/count_matches.h"
+#include "engine/count_matches.h"
 
 #include "text/numbers.h"
 #include "text/strings.h"

@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/generation.h"
+#include "engine/generation.h"
 
 // Which neighbour counts 0..maxCount a rule text matches, as a bit set: bit n % 8 of byte n / 8.
 // Sixteen bytes so a vector byte shuffle can use it as a table directly.

@@ -1,4 +1,4 @@
-#include "app/fast_generation.h"
+#include "engine/fast_generation.h"
 
 #include <algorithm>
 #include <thread>

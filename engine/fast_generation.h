@@ -3,10 +3,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/count_matches.h"
-#include "app/fast_generation_kernel.h"
-#include "app/generation.h"
-#include "app/worker_pool.h"
+#include "engine/count_matches.h"
+#include "engine/fast_generation_kernel.h"
+#include "engine/generation.h"
+#include "engine/worker_pool.h"
 
 // The generation step the program runs: separable box sums, vector rule lookup, rows shared out
 // over a pool of threads. Its planes are identical to literalGenerationStep's for cells 0..256,

@@ -5,7 +5,7 @@
 // or stores past the row (which could belong to another band).
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "app/fast_generation_kernel.cpp"
+#define HWY_TARGET_INCLUDE "engine/fast_generation_kernel.cpp"
 #include "hwy/foreach_target.h" // IWYU pragma: keep
 #include "hwy/highway.h"
 
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/fast_generation_kernel.h"
+#include "engine/fast_generation_kernel.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace generation_kernel {

@@ -1,4 +1,4 @@
-#include "app/fills.h"
+#include "engine/fills.h"
 
 #include "text/numbers.h"
 #include "text/random.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/world.h"
+#include "engine/world.h"
 
 // Plane 1 from the random generator, one draw per cell, i outer and j inner: each of 0..255
 // equally likely.

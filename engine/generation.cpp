@@ -1,7 +1,7 @@
-#include "app/generation.h"
+#include "engine/generation.h"
 
-#include "app/count_matches.h"
-#include "app/fast_generation.h"
+#include "engine/count_matches.h"
+#include "engine/fast_generation.h"
 #include "text/numbers.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/world.h"
+#include "engine/world.h"
 #include "text/text.h"
 
 // Neighbourhood radius 1..4 and the Survive and Born texts, searched as texts, never parsed.

@@ -1,6 +1,6 @@
-#include "app/headless_world.h"
+#include "engine/headless_world.h"
 
-#include "app/fills.h"
+#include "engine/fills.h"
 #include "text/random.h"
 
 HeadlessWorld::HeadlessWorld(std::int32_t width, std::int32_t height) : width_(width), height_(height) {

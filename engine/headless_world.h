@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/generation.h"
-#include "app/world.h"
+#include "engine/generation.h"
+#include "engine/world.h"
 #include "text/numbers.h"
 
 // A World run without window or console: filled as the reset step fills it, stepped by any

@@ -1,4 +1,4 @@
-#include "app/worker_pool.h"
+#include "engine/worker_pool.h"
 
 #include <chrono>
 

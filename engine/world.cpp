@@ -1,4 +1,4 @@
-#include "app/world.h"
+#include "engine/world.h"
 
 namespace {
 constexpr std::uint8_t worldTypeCode = 10;

@@ -11,9 +11,9 @@
 #include <sstream>
 #include <thread>
 
-#include "app/fills.h"
-#include "app/generation.h"
-#include "app/headless_world.h"
+#include "engine/fills.h"
+#include "engine/generation.h"
+#include "engine/headless_world.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/xvfb_server.h"
 #include "text/numbers.h"

@@ -6,10 +6,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/fast_generation.h"
-#include "app/fast_generation_kernel.h"
-#include "app/fills.h"
-#include "app/headless_world.h"
+#include "engine/fast_generation.h"
+#include "engine/fast_generation_kernel.h"
+#include "engine/fills.h"
+#include "engine/headless_world.h"
 #include "text/random.h"
 
 namespace {

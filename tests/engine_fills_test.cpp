@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/fills.h"
-#include "app/headless_world.h"
+#include "engine/fills.h"
+#include "engine/headless_world.h"
 #include "text/random.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/worker_pool.h"
+#include "engine/worker_pool.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/headless_world.h"
+#include "engine/headless_world.h"
 #include "tests/engine_step_kinds.h"
 
 namespace {

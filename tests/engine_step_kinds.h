@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "app/fast_generation.h"
-#include "app/generation.h"
+#include "engine/fast_generation.h"
+#include "engine/generation.h"
 
 // The generation steps every rule test runs against: the literal one and the fast one on a few
 // thread counts.

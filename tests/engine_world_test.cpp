@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "app/headless_world.h"
-#include "app/world.h"
+#include "engine/headless_world.h"
+#include "engine/world.h"
 #include "runtime/errors.h"
 
 namespace {
