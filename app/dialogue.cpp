@@ -123,8 +123,8 @@ Stage runRuleDialogue(ProgramState& state) {
     }
     state.rules = parseRule(answer);
     printLegend();
-    createWorld(state.world, state.width, state.height);
-    if (!(state.world.flags & IntArray::created)) {
+    state.world.create(state.width, state.height);
+    if (!state.world.exists()) {
         reportFailure("not enough memory for a world of " + countText(state.width) + " x " +
                       countText(state.height) + " cells");
         state.exitCode = failureExitCode;

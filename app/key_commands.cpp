@@ -38,7 +38,7 @@ void drawRandomRule(ProgramState& state) {
 
 KeyOutcome actOnKey(ProgramState& state, const Text& key) {
     if (isDigitKey(key)) {
-        densityFill(state.world, state.currentPlane, key[0] - '0', state.width, state.height);
+        densityFill(state.world, state.world.currentPlane(), key[0] - '0');
     } else if (key == "s") {
         state.stepMode = state.stepMode == 1 ? 0 : 1;
     } else if (key == "n") {

@@ -18,12 +18,10 @@ void showIteration(const ProgramState& state) {
 // worker threads while this thread draws; nothing is shown before redraw, which follows both, so
 // the window still shows the generation that was current before the step.
 void drawAndComputeNextGeneration(ProgramState& state) {
-    state.nextPlane = state.currentPlane == 1 ? 2 : 1;
-    startGenerationStep(state.world, state.currentPlane, state.nextPlane, state.width, state.height,
-                        state.rules, state.renderMode, state.greySpeed);
+    state.generator.startStep(state.world, state.rules, state.renderMode, state.greySpeed);
     drawCurrentPlane(state);
-    finishGenerationStep();
-    state.currentPlane = state.nextPlane;
+    state.generator.finishStep();
+    state.world.flip();
 }
 
 void waitForStep(ProgramState& state) {
@@ -46,18 +44,18 @@ Stage endTest(ProgramState& state) {
 } // namespace
 
 void resetWorld(ProgramState& state) {
-    resetFill(state.world, state.width, state.height);
-    state.currentPlane = 1;
+    resetFill(state.world);
+    state.world.makeCurrent(1);
     state.iteration = 0;
 }
 
 void drawCurrentPlane(const ProgramState& state) {
     // Everything the loop reads is copied to locals first: a pixel store could otherwise alias
     // the state's 32-bit fields and force them to be re-read at every pixel.
-    const std::int32_t width = state.width;
-    const std::int32_t height = state.height;
-    const std::int32_t* firstRow = &cell(state.world, 1, 1, state.currentPlane);
-    const std::int64_t rowStride = state.world.dimension[1].step;
+    const std::int32_t width = state.world.width();
+    const std::int32_t height = state.world.height();
+    const std::int32_t* firstRow = &state.world.cell(1, 1, state.world.currentPlane());
+    const std::int64_t rowStride = state.world.rowStride();
     // Nothing shows before redraw, so the order of the writes cannot be seen: row by row follows
     // both the World's and the buffer's memory order.
     for (std::int32_t y = 0; y < height; ++y) {

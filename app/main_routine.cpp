@@ -21,6 +21,5 @@ int mainRoutine() {
         case Stage::end: break;
         }
     }
-    releaseArray(state.world);
     return state.exitCode;
 }

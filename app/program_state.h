@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/fast_generation.h"
 #include "engine/generation.h"
 #include "engine/world.h"
 #include "graphics/window.h"
@@ -16,8 +17,7 @@ struct ProgramState {
     RuleSet rules;
 
     World world;
-    std::int32_t currentPlane = 1;
-    std::int32_t nextPlane = 2;
+    FastGenerator generator{defaultThreadCount()};
     // Generations since the last reset. 64 bits, so that it counts on instead of wrapping after
     // 2,147,483,647 generations.
     std::int64_t iteration = 0;

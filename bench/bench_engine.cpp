@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 
 #include "engine/fast_generation.h"
 #include "engine/fast_generation_kernel.h"
@@ -37,11 +38,7 @@ double millisecondsPerGeneration(HeadlessWorld& world, const EngineCase& c, std:
                                  FastGenerator* generator) {
     const auto start = std::chrono::steady_clock::now();
     if (generator) {
-        world.run(generations, *c.rules, c.mode, speedFor(c.mode),
-                  [generator](World& w, std::int32_t current, std::int32_t next, std::int32_t width,
-                              std::int32_t height, const RuleSet& rules, std::int32_t mode, std::int32_t speed) {
-                      generator->step(w, current, next, width, height, rules, mode, speed);
-                  });
+        world.run(generations, *c.rules, c.mode, speedFor(c.mode), std::bind_front(&FastGenerator::step, generator));
     } else {
         world.run(generations, *c.rules, c.mode, speedFor(c.mode), literalGenerationStep);
     }
@@ -90,8 +87,8 @@ void literalStep(benchmark::State& state) {
 void copyPlane(benchmark::State& state) {
     HeadlessWorld world(side, side);
     world.reset(fillSeed);
-    const std::int32_t* from = &cell(world.world(), 0, 0, 1);
-    std::int32_t* to = &cell(world.world(), 0, 0, 2);
+    const std::int32_t* from = &world.world().cell(0, 0, 1);
+    std::int32_t* to = &world.world().cell(0, 0, 2);
     const std::size_t bytes = std::size_t(side + 1) * (side + 1) * sizeof(std::int32_t);
     for (auto _ : state) {
         std::memcpy(to, from, bytes);

@@ -47,8 +47,8 @@ void CanvasDrawCurrentPlane(benchmark::State& state) {
     if (!attachSharedWindow()) return state.SkipWithError("no X display to open a window on");
     ProgramState program;
     program.width = program.height = side;
-    createWorld(program.world, side, side);
-    resetFill(program.world, side, side);
+    program.world.create(side, side);
+    resetFill(program.world);
     for (auto _ : state) {
         drawCurrentPlane(program);
         benchmark::ClobberMemory();

@@ -34,24 +34,23 @@ void FastGenerator::refreshCountBits(const RuleSet& rules) {
     haveCountBits_ = true;
 }
 
-void FastGenerator::step(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-                         std::int32_t height, const RuleSet& rules, std::int32_t renderMode,
-                         std::int32_t greySpeed) {
-    startStep(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
+void FastGenerator::step(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed) {
+    startStep(world, rules, renderMode, greySpeed);
     finishStep();
 }
 
-void FastGenerator::startStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane,
-                              std::int32_t width, std::int32_t height, const RuleSet& rules,
-                              std::int32_t renderMode, std::int32_t greySpeed) {
+void FastGenerator::startStep(World& world, const RuleSet& rules, std::int32_t renderMode,
+                              std::int32_t greySpeed) {
     if (!insideFastDomain(rules.size, renderMode, greySpeed)) {
-        literalGenerationStep(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
+        literalGenerationStep(world, rules, renderMode, greySpeed);
         return;
     }
     refreshCountBits(rules);
-    pending_.current = &cell(world, 0, 0, currentPlane);
-    pending_.next = &cell(world, 0, 0, nextPlane);
-    pending_.rowStride = width + 1;
+    const std::int32_t width = world.width();
+    const std::int32_t height = world.height();
+    pending_.current = world.row(0, world.currentPlane());
+    pending_.next = world.row(0, world.nextPlane());
+    pending_.rowStride = std::int32_t(world.rowStride());
     pending_.width = width;
     pending_.height = height;
     pending_.size = rules.size;

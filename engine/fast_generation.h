@@ -9,21 +9,20 @@
 #include "engine/worker_pool.h"
 
 // The generation step the program runs: separable box sums, vector rule lookup, rows shared out
-// over a pool of threads. Its planes are identical to literalGenerationStep's for cells 0..256,
+// over a pool of threads; its owner keeps it for the whole run. Its planes are identical to literalGenerationStep's for cells 0..256,
 // Size 1..4 and GreySpeed 1..128; other arguments are handed to the literal step.
 class FastGenerator {
 public:
     explicit FastGenerator(unsigned threadCount);
 
-    void step(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-              std::int32_t height, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
+    // Writes the World's next plane from its current one; the planes are not flipped.
+    void step(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
 
     // step in two halves: startStep sets the pool's workers going and returns at once (a step
     // outside the fast domain is done there and then), finishStep helps with the rest and returns
     // once nextPlane is complete. In between, the caller may read currentPlane but touch nothing
     // else of the World, and rules must stay unchanged.
-    void startStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-                   std::int32_t height, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
+    void startStep(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
     void finishStep();
 
     unsigned threadCount() const { return pool_.threadCount(); }

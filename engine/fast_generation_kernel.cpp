@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "engine/fast_generation_kernel.h"
+#include "engine/world.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace generation_kernel {
@@ -62,11 +63,9 @@ HWY_INLINE void forEachChunk(D d, std::int32_t width, const Visit& visit) {
     }
 }
 
-// Column 1 of a current-plane row, the row index wrapped once onto 1..H.
+// Column 1 of a current-plane row, the row index wrapped onto 1..H.
 HWY_INLINE const std::int32_t* inputRow(const PlaneStep& step, std::int32_t row) {
-    if (row < 1) row += step.height;
-    if (row > step.height) row -= step.height;
-    return step.current + std::ptrdiff_t(row) * step.rowStride + 1;
+    return step.current + std::ptrdiff_t(wrapOnTorus(row, step.height)) * step.rowStride + 1;
 }
 
 template <int Size, class D>

@@ -18,20 +18,20 @@ constexpr int singleDrawDigit = 5;
 constexpr std::int32_t firstDrawScale = 255;
 } // namespace
 
-void resetFill(World& world, std::int32_t width, std::int32_t height) {
-    for (std::int32_t i = 1; i <= width; ++i) {
-        for (std::int32_t j = 1; j <= height; ++j) cell(world, i, j, 1) = draw(256);
+void resetFill(World& world) {
+    for (std::int32_t i = 1; i <= world.width(); ++i) {
+        for (std::int32_t j = 1; j <= world.height(); ++j) world.cell(i, j, 1) = draw(256);
     }
 }
 
-void densityFill(World& world, std::int32_t plane, int digit, std::int32_t width, std::int32_t height) {
+void densityFill(World& world, std::int32_t plane, int digit) {
     if (digit < 0 || digit > 9) return;
     const Density density = densities[digit];
-    for (std::int32_t i = 1; i <= width; ++i) {
-        for (std::int32_t j = 1; j <= height; ++j) {
+    for (std::int32_t i = 1; i <= world.width(); ++i) {
+        for (std::int32_t j = 1; j <= world.height(); ++j) {
             std::int32_t value = draw(firstDrawScale);
             if (digit != singleDrawDigit) value = density.offset + draw(density.scale);
-            cell(world, i, j, plane) = value;
+            world.cell(i, j, plane) = value;
         }
     }
 }

@@ -1,7 +1,6 @@
 #include "engine/generation.h"
 
 #include "engine/count_matches.h"
-#include "engine/fast_generation.h"
 #include "text/numbers.h"
 
 namespace {
@@ -25,35 +24,15 @@ std::int32_t greyValue(std::int32_t sum, std::int32_t centre, const RuleSet& rul
 }
 } // namespace
 
-void literalGenerationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-                           std::int32_t height, const RuleSet& rules, std::int32_t renderMode,
-                           std::int32_t greySpeed) {
-    for (std::int32_t i = 1; i <= width; ++i) {
-        for (std::int32_t j = 1; j <= height; ++j) {
-            const std::int32_t sum = neighbourhoodSum(world, i, j, width, height, rules.size, currentPlane);
-            const std::int32_t centre = cell(world, i, j, currentPlane);
-            cell(world, i, j, nextPlane) = renderMode == shadesOfGreyRules ? greyValue(sum, centre, rules, greySpeed)
+void literalGenerationStep(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed) {
+    const std::int32_t currentPlane = world.currentPlane();
+    const std::int32_t nextPlane = world.nextPlane();
+    for (std::int32_t i = 1; i <= world.width(); ++i) {
+        for (std::int32_t j = 1; j <= world.height(); ++j) {
+            const std::int32_t sum = neighbourhoodSum(world, i, j, rules.size, currentPlane);
+            const std::int32_t centre = world.cell(i, j, currentPlane);
+            world.cell(i, j, nextPlane) = renderMode == shadesOfGreyRules ? greyValue(sum, centre, rules, greySpeed)
                                                                            : blackWhiteValue(sum, centre, rules);
         }
     }
 }
-
-namespace {
-FastGenerator& programGenerator() {
-    static FastGenerator generator(defaultThreadCount());
-    return generator;
-}
-} // namespace
-
-void generationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-                    std::int32_t height, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed) {
-    programGenerator().step(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
-}
-
-void startGenerationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-                         std::int32_t height, const RuleSet& rules, std::int32_t renderMode,
-                         std::int32_t greySpeed) {
-    programGenerator().startStep(world, currentPlane, nextPlane, width, height, rules, renderMode, greySpeed);
-}
-
-void finishGenerationStep() { programGenerator().finishStep(); }

@@ -13,20 +13,7 @@ struct RuleSet {
 
 inline constexpr std::int32_t blackWhiteRules = 1, shadesOfGreyRules = 2;
 
-// Computes every cell of nextPlane from currentPlane. Cells hold 0..256 and greySpeed is 1..128,
-// which is all the program ever produces. Rows are shared out over the machine's cores.
-void generationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-                    std::int32_t height, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
-
-// generationStep in two halves, so the caller can draw the current plane while the step runs on
-// the other cores: between the two calls it may read currentPlane and nothing else of the World.
-void startGenerationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-                         std::int32_t height, const RuleSet& rules, std::int32_t renderMode,
-                         std::int32_t greySpeed);
-void finishGenerationStep();
-
-// The same step cell by cell from neighbourhoodSum, countText and findText: slow, and the
-// reference the fast step is held to.
-void literalGenerationStep(World& world, std::int32_t currentPlane, std::int32_t nextPlane, std::int32_t width,
-                           std::int32_t height, const RuleSet& rules, std::int32_t renderMode,
-                           std::int32_t greySpeed);
+// Computes every cell of the World's next plane from its current plane, cell by cell from
+// neighbourhoodSum, countText and findText; the planes are not flipped. Slow, and the reference
+// the fast step (FastGenerator) is held to.
+void literalGenerationStep(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);

@@ -3,31 +3,27 @@
 #include "engine/fills.h"
 #include "text/random.h"
 
-HeadlessWorld::HeadlessWorld(std::int32_t width, std::int32_t height) : width_(width), height_(height) {
-    createWorld(world_, width, height);
-}
-
-HeadlessWorld::~HeadlessWorld() { releaseArray(world_); }
+HeadlessWorld::HeadlessWorld(std::int32_t width, std::int32_t height) { world_.create(width, height); }
 
 void HeadlessWorld::reset(Number seed) {
     seedRandom(seed);
-    resetFill(world_, width_, height_);
-    currentPlane_ = 1;
+    resetFill(world_);
+    world_.makeCurrent(1);
 }
 
 void HeadlessWorld::load(const std::vector<std::int32_t>& cells) {
     std::size_t k = 0;
-    for (std::int32_t j = 1; j <= height_; ++j) {
-        for (std::int32_t i = 1; i <= width_; ++i) cell(world_, i, j, 1) = cells.at(k++);
+    for (std::int32_t j = 1; j <= world_.height(); ++j) {
+        for (std::int32_t i = 1; i <= world_.width(); ++i) world_.cell(i, j, 1) = cells.at(k++);
     }
-    currentPlane_ = 1;
+    world_.makeCurrent(1);
 }
 
 std::vector<std::int32_t> HeadlessWorld::cells() const {
     std::vector<std::int32_t> result;
-    result.reserve(std::size_t(width_) * std::size_t(height_));
-    for (std::int32_t j = 1; j <= height_; ++j) {
-        for (std::int32_t i = 1; i <= width_; ++i) result.push_back(cell(world_, i, j, currentPlane_));
+    result.reserve(std::size_t(world_.width()) * std::size_t(world_.height()));
+    for (std::int32_t j = 1; j <= world_.height(); ++j) {
+        for (std::int32_t i = 1; i <= world_.width(); ++i) result.push_back(world_.cell(i, j, world_.currentPlane()));
     }
     return result;
 }

@@ -8,11 +8,12 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
 #include "engine/fills.h"
-#include "engine/generation.h"
+#include "engine/fast_generation.h"
 #include "engine/headless_world.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/xvfb_server.h"
@@ -100,10 +101,8 @@ public:
         world_.reset(frozenTimeOfDay);
     }
 
-    void step() { world_.run(1, rules_, mode_, speed_, generationStep); }
-    void densityFill(int digit) {
-        ::densityFill(world_.world(), world_.currentPlane(), digit, world_.width(), world_.height());
-    }
+    void step() { world_.run(1, rules_, mode_, speed_, std::bind_front(&FastGenerator::step, &generator_)); }
+    void densityFill(int digit) { ::densityFill(world_.world(), world_.world().currentPlane(), digit); }
 
     // The current plane as window colours, row by row.
     std::vector<std::uint32_t> frame() const {
@@ -117,6 +116,7 @@ private:
     HeadlessWorld world_;
     RuleSet rules_;
     std::int32_t mode_, speed_;
+    FastGenerator generator_{defaultThreadCount()};
 };
 
 class ProgramTest : public testing::Test {

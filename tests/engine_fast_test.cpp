@@ -2,6 +2,7 @@
 
 #include <hwy/targets.h>
 
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -71,7 +72,7 @@ void fill(HeadlessWorld& headless, const WorldCase& c) {
     if (c.cells == Cells::resetFill) return headless.reset(c.seed);
     if (c.cells == Cells::densityDigit) {
         seedRandom(c.seed);
-        return densityFill(headless.world(), 1, int(c.seed % 10), c.width, c.height);
+        return densityFill(headless.world(), 1, int(c.seed % 10));
     }
     static const std::int32_t thresholds[] = {0, 126, 127, 128, 129, 130, 253, 254, 255, 256};
     const std::uint32_t liveShare = 1 + random() % 6;
@@ -93,10 +94,7 @@ void expectFastEqualsLiteral(const WorldCase& c) {
     fill(fast, c);
     ASSERT_EQ(literal.cells(), fast.cells());
     FastGenerator generator(c.threads);
-    auto fastStep = [&generator](World& world, std::int32_t current, std::int32_t next, std::int32_t width,
-                                 std::int32_t height, const RuleSet& rules, std::int32_t mode, std::int32_t speed) {
-        generator.step(world, current, next, width, height, rules, mode, speed);
-    };
+    const auto fastStep = std::bind_front(&FastGenerator::step, &generator);
     for (std::int32_t generation = 1; generation <= c.generations; ++generation) {
         literal.run(1, c.rules, c.mode, c.speed, literalGenerationStep);
         fast.run(1, c.rules, c.mode, c.speed, fastStep);
@@ -148,10 +146,7 @@ TEST(FastStep, ARuleChangeBetweenStepsTakesEffect) {
     literal.reset(8);
     fast.reset(8);
     FastGenerator generator(2);
-    auto fastStep = [&generator](World& world, std::int32_t current, std::int32_t next, std::int32_t width,
-                                 std::int32_t height, const RuleSet& rules, std::int32_t mode, std::int32_t speed) {
-        generator.step(world, current, next, width, height, rules, mode, speed);
-    };
+    const auto fastStep = std::bind_front(&FastGenerator::step, &generator);
     for (const RuleSet& rules : {RuleSet{1, "23", "3"}, RuleSet{1, "23", "36"}, RuleSet{2, "23", "36"},
                                  RuleSet{2, "", "36"}, RuleSet{2, "", ""}}) {
         literal.run(1, rules, shadesOfGreyRules, 40, literalGenerationStep);
@@ -170,16 +165,16 @@ TEST(FastStep, TheCurrentPlaneCanBeReadWhileTheStepRuns) {
         fast.reset(17);
         const std::vector<std::int32_t> before = fast.cells();
         FastGenerator generator(threads);
-        generator.startStep(fast.world(), 1, 2, 300, 200, rules, shadesOfGreyRules, 16);
+        generator.startStep(fast.world(), rules, shadesOfGreyRules, 16);
         std::vector<std::int32_t> readDuringStep;
         for (std::int32_t j = 1; j <= 200; ++j)
-            for (std::int32_t i = 1; i <= 300; ++i) readDuringStep.push_back(cell(fast.world(), i, j, 1));
+            for (std::int32_t i = 1; i <= 300; ++i) readDuringStep.push_back(fast.world().cell(i, j, 1));
         generator.finishStep();
         EXPECT_EQ(readDuringStep, before) << threads << " threads";
         literal.run(1, rules, shadesOfGreyRules, 16, literalGenerationStep);
         std::vector<std::int32_t> next;
         for (std::int32_t j = 1; j <= 200; ++j)
-            for (std::int32_t i = 1; i <= 300; ++i) next.push_back(cell(fast.world(), i, j, 2));
+            for (std::int32_t i = 1; i <= 300; ++i) next.push_back(fast.world().cell(i, j, 2));
         EXPECT_EQ(next, literal.cells()) << threads << " threads";
     }
 }

@@ -18,7 +18,7 @@ std::vector<std::int32_t> planeInVisitingOrder(const World& world, std::int32_t 
                                                std::int32_t height) {
     std::vector<std::int32_t> values;
     for (std::int32_t i = 1; i <= width; ++i) {
-        for (std::int32_t j = 1; j <= height; ++j) values.push_back(cell(world, i, j, plane));
+        for (std::int32_t j = 1; j <= height; ++j) values.push_back(world.cell(i, j, plane));
     }
     return values;
 }
@@ -26,11 +26,11 @@ std::vector<std::int32_t> planeInVisitingOrder(const World& world, std::int32_t 
 TEST(ResetFill, DrawsOncePerCellColumnByColumnIntoPlaneOneOnly) {
     HeadlessWorld headless(13, 10);
     World& world = headless.world();
-    cell(world, 4, 4, 2) = 77;
+    world.cell(4, 4, 2) = 77;
     seedRandom(3);
-    resetFill(world, 13, 10);
+    resetFill(world);
     EXPECT_EQ(randomState(), stateAfterDraws(3, 13 * 10));
-    EXPECT_EQ(cell(world, 4, 4, 2), 77);
+    EXPECT_EQ(world.cell(4, 4, 2), 77);
 
     seedRandom(3);
     const std::vector<std::int32_t> values = planeInVisitingOrder(world, 1, 13, 10);
@@ -64,7 +64,7 @@ TEST(DensityFill, EachDigitFillsItsRangeWithItsNumberOfDraws) {
     HeadlessWorld headless(width, height);
     for (const Case& c : cases) {
         seedRandom(c.digit + 1);
-        densityFill(headless.world(), 2, c.digit, width, height);
+        densityFill(headless.world(), 2, c.digit);
         EXPECT_EQ(randomState(), stateAfterDraws(c.digit + 1, std::int64_t(width) * height * c.drawsPerCell))
             << "digit " << c.digit;
         const std::vector<std::int32_t> values = planeInVisitingOrder(headless.world(), 2, width, height);
@@ -78,7 +78,7 @@ TEST(DensityFill, KeepsTheSecondDrawExceptForFive) {
     HeadlessWorld headless(10, 11);
     for (int digit : {0, 5, 8}) {
         seedRandom(9);
-        densityFill(headless.world(), 1, digit, 10, 11);
+        densityFill(headless.world(), 1, digit);
         seedRandom(9);
         for (std::int32_t value : planeInVisitingOrder(headless.world(), 1, 10, 11)) {
             const std::int32_t first = std::int32_t(random01() * 255);
@@ -94,7 +94,7 @@ TEST(DensityFill, AnythingButADigitChangesNothing) {
     headless.reset(5);
     const std::vector<std::int32_t> before = headless.cells();
     const std::uint32_t state = randomState();
-    for (int digit : {-1, 10, 53}) densityFill(headless.world(), 1, digit, 10, 10);
+    for (int digit : {-1, 10, 53}) densityFill(headless.world(), 1, digit);
     EXPECT_EQ(headless.cells(), before);
     EXPECT_EQ(randomState(), state);
 }

@@ -23,10 +23,10 @@ protected:
                             std::int32_t mode, std::int32_t speed = 16) {
         HeadlessWorld headless(side, side);
         World& world = headless.world();
-        cell(world, centreX, centreY, 1) = centre;
-        for (const Placed& p : neighbours) cell(world, centreX + p.dx, centreY + p.dy, 1) = p.value;
+        world.cell(centreX, centreY, 1) = centre;
+        for (const Placed& p : neighbours) world.cell(centreX + p.dx, centreY + p.dy, 1) = p.value;
         headless.run(1, rules, mode, speed, step_);
-        return cell(world, centreX, centreY, headless.currentPlane());
+        return world.cell(centreX, centreY, headless.world().currentPlane());
     }
 
     // `count` neighbours of the given value inside the square of radius size.
@@ -127,9 +127,9 @@ TEST_P(RuleStep, ACellOf256CountsAsAliveAndAdds256ToItsNeighbours) {
 // Live cells of a black/white plane, as (i, j) pairs.
 std::set<std::pair<std::int32_t, std::int32_t>> liveCells(HeadlessWorld& headless) {
     std::set<std::pair<std::int32_t, std::int32_t>> live;
-    for (std::int32_t i = 1; i <= headless.width(); ++i) {
-        for (std::int32_t j = 1; j <= headless.height(); ++j) {
-            const std::int32_t value = cell(headless.world(), i, j, headless.currentPlane());
+    for (std::int32_t i = 1; i <= headless.world().width(); ++i) {
+        for (std::int32_t j = 1; j <= headless.world().height(); ++j) {
+            const std::int32_t value = headless.world().cell(i, j, headless.world().currentPlane());
             EXPECT_TRUE(value == 0 || value == 255) << value;
             if (value == 255) live.insert({i, j});
         }
@@ -149,7 +149,7 @@ TEST_P(RuleStep, SizeOneWith23And3IsTheClassicGameOnTheTorus) {
     HeadlessWorld headless(width, height);
     // A glider heading to larger i and j, placed against the seams so it crosses them at once.
     const std::set<std::pair<std::int32_t, std::int32_t>> glider = {{12, 14}, {1, 15}, {11, 1}, {12, 1}, {1, 1}};
-    for (auto [i, j] : glider) cell(headless.world(), i, j, 1) = 255;
+    for (auto [i, j] : glider) headless.world().cell(i, j, 1) = 255;
     const RuleSet life{1, "23", "3"};
     for (std::int32_t period = 1; period <= 3; ++period) {
         headless.run(4, life, blackWhiteRules, 0, step_);

@@ -8,8 +8,7 @@
 
 // The generation steps every rule test runs against: the literal one and the fast one on a few
 // thread counts.
-using StepFunction = std::function<void(World&, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                                        const RuleSet&, std::int32_t, std::int32_t)>;
+using StepFunction = std::function<void(World&, const RuleSet&, std::int32_t, std::int32_t)>;
 
 struct StepKind {
     std::string name;
@@ -19,10 +18,7 @@ struct StepKind {
 inline StepFunction makeStep(const StepKind& kind) {
     if (kind.threads == 0) return literalGenerationStep;
     auto generator = std::make_shared<FastGenerator>(kind.threads);
-    return [generator](World& world, std::int32_t current, std::int32_t next, std::int32_t width,
-                       std::int32_t height, const RuleSet& rules, std::int32_t mode, std::int32_t speed) {
-        generator->step(world, current, next, width, height, rules, mode, speed);
-    };
+    return std::bind_front(&FastGenerator::step, generator);
 }
 
 inline const StepKind allStepKinds[] = {{"literal", 0}, {"fast1", 1}, {"fast2", 2}, {"fast3", 3}};

@@ -19,7 +19,7 @@ std::int32_t torusSum(const World& world, std::int32_t x, std::int32_t y, std::i
     std::int32_t sum = 0;
     for (std::int32_t a = 1; a <= width; ++a) {
         for (std::int32_t b = 1; b <= height; ++b) {
-            if ((a != x || b != y) && near(a, x, width) && near(b, y, height)) sum += cell(world, a, b, plane);
+            if ((a != x || b != y) && near(a, x, width) && near(b, y, height)) sum += world.cell(a, b, plane);
         }
     }
     return sum;
@@ -27,60 +27,63 @@ std::int32_t torusSum(const World& world, std::int32_t x, std::int32_t y, std::i
 
 TEST(World, CreationZeroFillsTheWholeArrayWithTheStatedBounds) {
     RoutineActivation activation;
-    World world{};
-    createWorld(world, 10, 12);
+    World world;
+    world.create(10, 12);
     ASSERT_EQ(activation.errorWord.number(), 0);
-    EXPECT_EQ(world.count, 11u * 13u * 3u);
-    EXPECT_EQ(world.size, 11u * 13u * 3u * 4u);
-    EXPECT_EQ(world.typeCode, 10);
-    EXPECT_EQ(world.dimensions, 3);
-    for (std::uint32_t k = 0; k < world.count; ++k) ASSERT_EQ(world.data[k], 0) << k;
-    EXPECT_EQ(&cell(world, 1, 1, 1), world.data + (1 + 1 * 11 + 1 * 11 * 13));
-    EXPECT_EQ(&cell(world, 10, 12, 2), world.data + (10 + 12 * 11 + 2 * 11 * 13));
-    releaseArray(world);
+    const IntArray& array = world.array();
+    EXPECT_EQ(array.count, 11u * 13u * 3u);
+    EXPECT_EQ(array.size, 11u * 13u * 3u * 4u);
+    EXPECT_EQ(array.typeCode, 10);
+    EXPECT_EQ(array.dimensions, 3);
+    for (std::uint32_t k = 0; k < array.count; ++k) ASSERT_EQ(array.data[k], 0) << k;
+    EXPECT_EQ(&world.cell(1, 1, 1), array.data + (1 + 1 * 11 + 1 * 11 * 13));
+    EXPECT_EQ(&world.cell(10, 12, 2), array.data + (10 + 12 * 11 + 2 * 11 * 13));
+    EXPECT_EQ(world.width(), 10);
+    EXPECT_EQ(world.height(), 12);
 }
 
 TEST(World, SecondCreationKeepsBoundsAndCells) {
-    World world{};
-    createWorld(world, 10, 10);
-    cell(world, 3, 4, 1) = 200;
-    std::int32_t* data = world.data;
-    createWorld(world, 20, 30);
-    EXPECT_EQ(world.data, data);
-    EXPECT_EQ(world.count, 11u * 11u * 3u);
-    EXPECT_EQ(cell(world, 3, 4, 1), 200);
-    releaseArray(world);
+    World world;
+    world.create(10, 10);
+    world.cell(3, 4, 1) = 200;
+    std::int32_t* data = world.array().data;
+    world.create(20, 30);
+    EXPECT_EQ(world.array().data, data);
+    EXPECT_EQ(world.width(), 10);
+    EXPECT_EQ(world.height(), 10);
+    EXPECT_EQ(world.cell(3, 4, 1), 200);
 }
 
 TEST(World, BadBoundsAreRecordedAndLeaveNoWorld) {
     RoutineActivation activation;
-    World world{};
-    createWorld(world, -5, 10);
+    World world;
+    world.create(-5, 10);
     EXPECT_EQ(activation.errorWord.number(), 9);
-    EXPECT_EQ(world.data, nullptr);
+    EXPECT_FALSE(world.exists());
+    EXPECT_EQ(world.array().data, nullptr);
 }
 
 TEST(NeighbourhoodSum, CornerCellSeesTheThreeOppositeCorners) {
     HeadlessWorld headless(10, 12);
     World& world = headless.world();
-    cell(world, 10, 12, 1) = 1;   // diagonal across both seams
-    cell(world, 10, 1, 1) = 10;   // across the column seam
-    cell(world, 1, 12, 1) = 100;  // across the row seam
-    cell(world, 2, 2, 1) = 1000;  // inside
-    cell(world, 1, 1, 1) = 5000;  // the centre itself
-    cell(world, 9, 1, 1) = 20000; // two columns away
-    EXPECT_EQ(neighbourhoodSum(world, 1, 1, 10, 12, 1, 1), 1111);
-    EXPECT_EQ(neighbourhoodSum(world, 10, 12, 10, 12, 1, 1), 5000 + 10 + 100 + 20000);
-    EXPECT_EQ(neighbourhoodSum(world, 1, 1, 10, 12, 1, 2), 0);
+    world.cell(10, 12, 1) = 1;   // diagonal across both seams
+    world.cell(10, 1, 1) = 10;   // across the column seam
+    world.cell(1, 12, 1) = 100;  // across the row seam
+    world.cell(2, 2, 1) = 1000;  // inside
+    world.cell(1, 1, 1) = 5000;  // the centre itself
+    world.cell(9, 1, 1) = 20000; // two columns away
+    EXPECT_EQ(neighbourhoodSum(world, 1, 1, 1, 1), 1111);
+    EXPECT_EQ(neighbourhoodSum(world, 10, 12, 1, 1), 5000 + 10 + 100 + 20000);
+    EXPECT_EQ(neighbourhoodSum(world, 1, 1, 1, 2), 0);
 }
 
 TEST(NeighbourhoodSum, SizeFourOnTenColumnsLeavesOutExactlyTheOppositeColumn) {
     HeadlessWorld headless(10, 10);
     World& world = headless.world();
-    for (std::int32_t j = 1; j <= 10; ++j) cell(world, 6, j, 1) = 256;
-    EXPECT_EQ(neighbourhoodSum(world, 1, 5, 10, 10, 4, 1), 0);
-    EXPECT_EQ(neighbourhoodSum(world, 2, 5, 10, 10, 4, 1), 9 * 256);
-    EXPECT_EQ(neighbourhoodSum(world, 6, 5, 10, 10, 4, 1), 8 * 256);
+    for (std::int32_t j = 1; j <= 10; ++j) world.cell(6, j, 1) = 256;
+    EXPECT_EQ(neighbourhoodSum(world, 1, 5, 4, 1), 0);
+    EXPECT_EQ(neighbourhoodSum(world, 2, 5, 4, 1), 9 * 256);
+    EXPECT_EQ(neighbourhoodSum(world, 6, 5, 4, 1), 8 * 256);
 }
 
 TEST(NeighbourhoodSum, MatchesTheTorusDistanceDefinitionEverywhere) {
@@ -95,7 +98,7 @@ TEST(NeighbourhoodSum, MatchesTheTorusDistanceDefinitionEverywhere) {
         headless.load(cells);
         for (std::int32_t x = 1; x <= c.width; ++x) {
             for (std::int32_t y = 1; y <= c.height; ++y) {
-                ASSERT_EQ(neighbourhoodSum(headless.world(), x, y, c.width, c.height, c.size, 1),
+                ASSERT_EQ(neighbourhoodSum(headless.world(), x, y, c.size, 1),
                           torusSum(headless.world(), x, y, c.width, c.height, c.size, 1))
                     << c.width << "x" << c.height << " size " << c.size << " at " << x << "," << y;
             }
