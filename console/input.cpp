@@ -23,7 +23,6 @@ constexpr std::size_t longestLine = 16384;
 constexpr unsigned char enter = 13;
 constexpr unsigned char lineFeed = 10;
 constexpr unsigned char endOfInput = 26; // Ctrl+Z, and the end-of-data mark of redirected input
-constexpr int noMemory = 7;
 // How long the rest of an escape sequence is waited for before what has come is taken as it is.
 constexpr std::chrono::milliseconds sequenceWait{40};
 
@@ -306,12 +305,9 @@ Text pollKey() {
 Text waitKey() { return keyText(*takeKey(true)); }
 
 Text lowerCase(const Text& text) {
-    try {
+    return orNoMemory([&text] {
         Text result(text);
         for (char& c : result) c = static_cast<char>(smallLetter(static_cast<unsigned char>(c)));
         return result;
-    } catch (const std::bad_alloc&) {
-        raiseError(noMemory);
-        return Text();
-    }
+    });
 }

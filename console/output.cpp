@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
-#include <new>
 
 #include "console/console_state.h"
 #include "console/write.h"
@@ -15,23 +14,21 @@
 
 namespace {
 
-constexpr int noMemory = 7;
-constexpr int shortWrite = 61;
-
-int writeErrorNumber(int error) {
+RunError writeError(int error) {
     switch (error) {
-    case EBADF: return 51;
-    case EINVAL: return 5;
-    case ENOSPC: return shortWrite;
+    case EBADF: return RunError::unnumbered;
+    case EINVAL: return RunError::badArgument;
+    case ENOSPC: return RunError::shortWrite;
     case EACCES:
-    case EPERM: return 70;
-    case ENOMEM: return noMemory;
-    default: return 75;
+    case EPERM: return RunError::permissionDenied;
+    case ENOMEM: return RunError::noMemory;
+    default: return RunError::deviceFailure;
     }
 }
 
 void writeOutput(const char* bytes, std::size_t count) {
-    if (const int error = writeBytes(consoleState().outputHandle, bytes, count)) raiseError(error);
+    const RunError error = writeBytes(consoleState().outputHandle, bytes, count);
+    if (error != RunError::none) raiseError(error);
 }
 
 // The cursor's range on the screen. A terminal that reports 0 for a dimension (serial lines
@@ -54,11 +51,11 @@ bool inRange(std::int32_t coordinate, std::int32_t limit) { return coordinate >=
 
 } // namespace
 
-int writeBytes(int handle, const void* bytes, std::size_t count) {
+RunError writeBytes(int handle, const void* bytes, std::size_t count) {
     const auto outcome = guardedSystemCall([&] { return write(handle, bytes, count); });
-    if (outcome.value < 0) return writeErrorNumber(outcome.error);
-    if (static_cast<std::size_t>(outcome.value) < count) return shortWrite;
-    return 0;
+    if (outcome.value < 0) return writeError(outcome.error);
+    if (static_cast<std::size_t>(outcome.value) < count) return RunError::shortWrite;
+    return RunError::none;
 }
 
 void print(const Text& text) {
@@ -95,13 +92,8 @@ void locate(std::int32_t row, std::int32_t column) {
 
 Text spaces(std::int32_t count) {
     if (count < 0) {
-        raiseError(noMemory);
+        raiseError(RunError::noMemory);
         return Text();
     }
-    try {
-        return Text(static_cast<std::size_t>(count), ' ');
-    } catch (const std::bad_alloc&) {
-        raiseError(noMemory);
-        return Text();
-    }
+    return orNoMemory([count] { return Text(static_cast<std::size_t>(count), ' '); });
 }

@@ -5,10 +5,6 @@
 #include "graphics/window.h"
 #include "runtime/errors.h"
 
-namespace {
-constexpr int noCanvasError = 68;
-}
-
 void WindowRegistry::insert(WindowRecord record) {
     std::forward_list<WindowRecord> node;
     node.push_front(std::move(record));
@@ -138,7 +134,7 @@ void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t 
     aimDrawingTarget(record.canvasCache);
     WindowRegistry::FoundCanvas found = windowRegistry().controlCanvas(window, controlNumber);
     if (!found.canvas) {
-        raiseError(noCanvasError);
+        raiseError(RunError::noCanvas);
         return;
     }
     found.canvas->setBuffered((mode & bufferedRedraw) != 0);

@@ -13,9 +13,9 @@ RoutineActivation::RoutineActivation() : outer_(innermost) { innermost = this; }
 
 RoutineActivation::~RoutineActivation() { innermost = outer_; }
 
-void raiseError(int number) {
-    constexpr int unnumbered = 51;
-    if (number == 0) number = unnumbered;
+void raiseError(RunError error) {
+    if (error == RunError::none) error = RunError::unnumbered;
+    const int number = static_cast<int>(error);
     callingRoutineWord().bits = static_cast<std::uint16_t>(0x8000 | (number & 0xFF));
 }
 

@@ -13,20 +13,20 @@ TEST(RaiseError, RecordsInTheInnermostActivationOnly) {
     RoutineActivation caller;
     {
         RoutineActivation callee;
-        raiseError(9);
+        raiseError(RunError::badArrayBounds);
         EXPECT_EQ(callee.errorWord.number(), 9);
         EXPECT_TRUE(callee.errorWord.pending());
     }
     EXPECT_EQ(caller.errorWord.bits, 0);
-    raiseError(0);
+    raiseError(RunError::none);
     EXPECT_EQ(caller.errorWord.number(), 51) << "an error without a number is 51";
-    raiseError(7);
+    raiseError(RunError::noMemory);
     EXPECT_EQ(caller.errorWord.number(), 7) << "the latest error is the one kept";
 }
 
 TEST(RaiseError, WithoutAnActivationGoesToThePerThreadWord) {
     std::thread([] {
-        raiseError(68);
+        raiseError(RunError::noCanvas);
         EXPECT_EQ(currentErrorWord().number(), 68);
     }).join();
     RoutineActivation fresh;

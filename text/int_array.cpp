@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int errorNoMemory = 7;
-constexpr int errorBadBounds = 9;
 constexpr std::uint8_t arrayKind = 2;
 constexpr std::uint64_t largest32BitValue = 0xFFFFFFFFu;
 
@@ -45,14 +43,14 @@ void createArray(IntArray& array, std::uint8_t flags, std::uint8_t typeCode, std
 
     // Built aside, so that a failure leaves the caller's descriptor exactly as it was.
     IntArray made;
-    if (!describe(made, flags, typeCode, elementSize, bounds)) return raiseError(errorBadBounds);
+    if (!describe(made, flags, typeCode, elementSize, bounds)) return raiseError(RunError::badArrayBounds);
     if (outside) {
         made.data = outside;
         made.flags |= IntArray::outsideStorage;
     } else {
         // At least one byte, so that a null result always means no memory.
         made.data = static_cast<std::int32_t*>(std::calloc(made.size ? made.size : 1, 1));
-        if (!made.data) return raiseError(errorNoMemory);
+        if (!made.data) return raiseError(RunError::noMemory);
         made.flags &= static_cast<std::uint8_t>(~IntArray::outsideStorage);
     }
     made.flags |= IntArray::created;

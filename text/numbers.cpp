@@ -4,13 +4,10 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
-#include <new>
 
 #include "runtime/errors.h"
 
 namespace {
-
-constexpr int errorNoMemory = 7;
 
 // ---- Powers of ten -------------------------------------------------------------------------
 
@@ -347,12 +344,7 @@ Text countText(Number value) {
                                   static_cast<Number>(static_cast<std::uint64_t>(magnitude)) == magnitude;
     if (smallWholeNumber) out.putDecimal(static_cast<std::uint64_t>(magnitude));
     else putDigits(out, toDecimalDigits(magnitude));
-    try {
-        return out.text();
-    } catch (const std::bad_alloc&) {
-        raiseError(errorNoMemory);
-        return Text();
-    }
+    return orNoMemory([&out] { return out.text(); });
 }
 
 Number integerPart(Number value) { return std::floor(value); }

@@ -1,13 +1,10 @@
 #include "text/strings.h"
 
 #include <cstring>
-#include <new>
 
 #include "runtime/errors.h"
 
 namespace {
-
-constexpr int errorNoMemory = 7;
 
 // Byte offset of the next delimiter at or after `from`, or npos. An empty delimiter never
 // matches, so it leaves the text one field.
@@ -50,12 +47,7 @@ std::int32_t findText(std::int32_t start, const Text& text, const Text& pattern)
 Text field(const Text& text, const Text& delimiter, std::int32_t n) {
     const std::int64_t position = n >= 0 ? n : countDelimiters(text, delimiter) + n + 2;
     if (position <= 0) return Text();
-    try {
-        return fieldAt(text, delimiter, position);
-    } catch (const std::bad_alloc&) {
-        raiseError(errorNoMemory);
-        return Text();
-    }
+    return orNoMemory([&] { return fieldAt(text, delimiter, position); });
 }
 
 int compareText(const Text& a, const Text& b) {
@@ -67,15 +59,12 @@ int compareText(const Text& a, const Text& b) {
 }
 
 Text concat(const Text& a, const Text& b) {
-    try {
+    return orNoMemory([&] {
         Text result;
         result.reserve(a.size() + b.size());
         result.append(a).append(b);
         return result;
-    } catch (const std::bad_alloc&) {
-        raiseError(errorNoMemory);
-        return Text();
-    }
+    });
 }
 
 void storeText(Text& variable, const Text& value) {
@@ -84,13 +73,9 @@ void storeText(Text& variable, const Text& value) {
         if (!value.empty()) std::memmove(variable.data(), value.data(), value.size());
         return;
     }
-    try {
-        Text copy(value);
-        variable.swap(copy);
-    } catch (const std::bad_alloc&) {
-        Text().swap(variable);
-        raiseError(errorNoMemory);
-    }
+    // A copy that cannot be made leaves the variable empty.
+    Text copy = orNoMemory([&value] { return Text(value); });
+    variable.swap(copy);
 }
 
 void storeText(Text& variable, Text&& value) { variable = std::move(value); }
