@@ -9,12 +9,12 @@
 // from the thread pointer instead of a walk through the thread record and the canvas. The size
 // and pointer fields have types that the 32-bit pixel and last-point stores cannot alias.
 //
-// The target is "ready" only while the thread's cached resolution names a present canvas in
+// The target is "ready" only while the thread's cached resolution (CanvasCache) names a present canvas in
 // buffered-redraw mode whose pixels have the common layout (PixelFormat::isCommon); otherwise
 // columns and rows are 0, so setPixel's bounds test alone sends every pixel down the slow path,
 // which resolves, draws through the canvas and refreshes in immediate mode. The pointers stay
-// valid while the thread record's cache keeps the canvas alive, and the target is re-aimed or
-// cleared whenever that cache changes or goes with its record.
+// valid while the thread's cache keeps the canvas alive, and the target is re-aimed or cleared
+// whenever that cache changes or goes with the thread record.
 struct DrawingTarget {
     Canvas* canvas = nullptr;
     std::uint32_t* pixels = nullptr;

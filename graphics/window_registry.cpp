@@ -63,15 +63,22 @@ WindowRegistry& windowRegistry() {
 }
 
 constinit thread_local DrawingTarget drawingTarget;
+thread_local CanvasCache canvasCache;
 
 namespace {
 void forgetDrawingTarget() { drawingTarget = {}; }
 
+void forgetCanvasCache() {
+    canvasCache.canvas.reset();
+    canvasCache.generation = 0;
+    forgetDrawingTarget();
+}
+
 // Called after every change to the thread's cache, so the target never outlives what it points
-// into: the cache holds the canvas, and tells the target when it goes with the thread record.
-void aimDrawingTarget(ThreadRecord::CanvasCache& cache) {
-    cache.forgetDerived = forgetDrawingTarget;
-    auto* canvas = static_cast<Canvas*>(cache.canvas.get());
+// into: the cache holds the canvas, and the thread record's release drops both.
+void aimDrawingTarget(ThreadRecord& record, const CanvasCache& cache) {
+    record.onRelease = forgetCanvasCache;
+    Canvas* canvas = cache.canvas.get();
     if (!canvas || !cache.buffered || !canvas->format().isCommon()) {
         forgetDrawingTarget();
         return;
@@ -85,13 +92,9 @@ void aimDrawingTarget(ThreadRecord::CanvasCache& cache) {
 // window closed in between is noticed there, and until then the pixels land in its buffer, which
 // the cache keeps alive and nothing shows any more.
 Canvas* drawingCanvas(bool& buffered) {
-    const ThreadRecord* record = threadRecordSlot;
-    if (!record || record->canvasCache.generation == 0) {
-        resolveAttachedCanvas();
-        record = threadRecordSlot;
-    }
-    buffered = record->canvasCache.buffered;
-    return static_cast<Canvas*>(record->canvasCache.canvas.get());
+    if (canvasCache.generation == 0) resolveAttachedCanvas();
+    buffered = canvasCache.buffered;
+    return canvasCache.canvas.get();
 }
 
 template <typename Plot>
@@ -104,16 +107,22 @@ void plotOnDrawingCanvas(Plot plot) {
 }
 } // namespace
 
+CanvasCache::~CanvasCache() {
+    forgetDrawingTarget();
+    // The record may outlive this cache at thread end; its release must not reach back in here.
+    if (threadRecordSlot && threadRecordSlot->onRelease == forgetCanvasCache) threadRecordSlot->onRelease = nullptr;
+}
+
 Canvas* resolveAttachedCanvas() {
     ThreadRecord& record = threadRecord();
     // Stamped with the count read before the lookup, so a change during it forces a new one.
     const std::uint64_t generation = windowRegistryGeneration.load(std::memory_order_acquire);
     std::shared_ptr<Canvas> canvas = windowRegistry().canvas(record.attachedCanvas).canvas;
     Canvas* resolved = canvas.get();
-    ThreadRecord::CanvasCache& cache = record.canvasCache;
+    CanvasCache& cache = canvasCache;
     cache.buffered = resolved && resolved->buffered();
     cache.canvas = std::move(canvas);
-    aimDrawingTarget(cache);
+    aimDrawingTarget(record, cache);
     cache.generation = generation;
     return resolved;
 }
@@ -129,9 +138,7 @@ void setPixelRelative(double x, double y, ColourValue colour) {
 void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t mode) {
     ThreadRecord& record = threadRecord();
     record.attachedCanvas = 0;
-    record.canvasCache.canvas.reset();
-    record.canvasCache.generation = 0;
-    aimDrawingTarget(record.canvasCache);
+    forgetCanvasCache();
     WindowRegistry::FoundCanvas found = windowRegistry().controlCanvas(window, controlNumber);
     if (!found.canvas) {
         raiseError(RunError::noCanvas);

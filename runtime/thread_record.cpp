@@ -23,6 +23,7 @@ ThreadRecord* setUpThreadRecord() {
 }
 
 void releaseThreadRecord() {
+    if (threadRecordSlot && threadRecordSlot->onRelease) threadRecordSlot->onRelease();
     delete threadRecordSlot;
     threadRecordSlot = nullptr;
 }

@@ -1,6 +1,6 @@
 #pragma once
 #include <cstdint>
-#include <memory>
+#include <new>
 
 // Per-thread run-time record, reached through one thread-local slot.
 struct ThreadRecord {
@@ -9,24 +9,9 @@ struct ThreadRecord {
     // destroyed window behaves like no canvas.
     std::uint64_t attachedCanvas = 0;
 
-    // The graphics service's cached resolution of attachedCanvas (kept alive while cached), the
-    // registry generation it was resolved at (0: not resolved) and the canvas's redraw mode then.
-    // Owned and interpreted by graphics/ alone, which keeps raw pointers derived from it
-    // elsewhere: forgetDerived tells it when the cache goes with its record.
-    struct CanvasCache {
-        std::shared_ptr<void> canvas;
-        std::uint64_t generation = 0;
-        bool buffered = false;
-        void (*forgetDerived)() = nullptr;
-
-        CanvasCache() = default;
-        CanvasCache(const CanvasCache&) = delete;
-        CanvasCache& operator=(const CanvasCache&) = delete;
-        ~CanvasCache() {
-            if (forgetDerived) forgetDerived();
-        }
-    };
-    CanvasCache canvasCache;
+    // Runs when the record is released, so that a service that keeps per-thread state derived
+    // from this record (the graphics service's resolution of attachedCanvas) can drop it.
+    void (*onRelease)() = nullptr;
 
     const char* fontName = "MS Sans Serif";
     int fontPointSize = 8;
