@@ -5,10 +5,8 @@
 #include <memory>
 
 #include "graphics/canvas.h"
+#include "graphics/window.h"
 #include "runtime/system_call.h"
-#include "runtime/thread_record.h"
-
-using WindowHandle = std::uint64_t; // 0 means no window
 
 // Changes with every insertion into and removal from the registry, so a thread's cached
 // resolution of its attached canvas is known to be current when the count still matches.
@@ -54,31 +52,3 @@ private:
 };
 
 WindowRegistry& windowRegistry();
-
-// The calling thread's resolution of its thread record's attachedCanvas (kept alive while
-// cached), the registry generation it was resolved at (0: not resolved) and the canvas's redraw
-// mode then. It goes with the thread, and is dropped when the thread record is released; the
-// drawing target, which points into the canvas, is cleared with it.
-struct CanvasCache {
-    std::shared_ptr<Canvas> canvas;
-    std::uint64_t generation = 0;
-    bool buffered = false;
-
-    CanvasCache() = default;
-    CanvasCache(const CanvasCache&) = delete;
-    CanvasCache& operator=(const CanvasCache&) = delete;
-    ~CanvasCache();
-};
-extern thread_local CanvasCache canvasCache;
-
-// The calling thread's attached canvas, resolved through the registry and cached until the
-// registry changes; nullptr when there is none. Every resolution also re-aims the thread's
-// drawing target.
-Canvas* resolveAttachedCanvas();
-
-// The cached resolution while the registry is unchanged: no lock and no list walk.
-inline Canvas* attachedCanvas() {
-    const CanvasCache& cache = canvasCache;
-    if (cache.generation == windowRegistryGeneration.load(std::memory_order_acquire)) return cache.canvas.get();
-    return resolveAttachedCanvas();
-}

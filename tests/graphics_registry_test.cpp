@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "graphics/window.h"
+#include "graphics/window_registry.h"
 #include "runtime/thread_record.h"
 #include "runtime/errors.h"
 

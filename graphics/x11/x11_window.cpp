@@ -19,6 +19,7 @@
 
 #include "graphics/frame_style.h"
 #include "graphics/window.h"
+#include "graphics/window_registry.h"
 
 namespace {
 // X11 has no system colours: a light grey face and black text.
