@@ -1,9 +1,7 @@
 #include "app/dialogue.h"
 
 #include "app/failure_report.h"
-#include "console/console_state.h"
-#include "console/input.h"
-#include "console/output.h"
+#include "console/console.h"
 #include "text/numbers.h"
 #include "text/random.h"
 #include "text/strings.h"
@@ -52,11 +50,6 @@ void printRuleExamples() {
     printLine("1/1358/357 - Amoeba");
     printLine("1/235678/378 - Coagulations");
     printLine("1/5678/35678 - Diamoebas");
-}
-
-bool redirectedInputHasEnded() {
-    const ConsoleState& console = consoleState();
-    return !console.inputIsConsole && console.inputEnded;
 }
 
 // Asks until the answer holds a "/". Gives false when redirected input has ended without one:

@@ -1,5 +1,5 @@
 #include "app/main_routine.h"
-#include "console/console_state.h"
+#include "console/console.h"
 #include "runtime/start_up.h"
 #include "text/random.h"
 

@@ -3,8 +3,7 @@
 #include "app/failure_report.h"
 #include "engine/fills.h"
 #include "app/key_commands.h"
-#include "console/input.h"
-#include "console/output.h"
+#include "console/console.h"
 #include "text/numbers.h"
 
 namespace {

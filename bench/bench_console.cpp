@@ -8,7 +8,7 @@
 #include <string>
 
 #include "console/console_state.h"
-#include "console/input.h"
+#include "console/console.h"
 #include "console/key_decoder.h"
 
 namespace {

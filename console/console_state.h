@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-// The console service's process-wide state, filled by initConsole.
+// The console service's process-wide state, filled by initConsole (console.h).
 struct ConsoleState {
     int outputHandle = -1;   // standard output: print and newLine write here
     int screenHandle = -1;   // the terminal screen: standard output if it is a terminal, else standard error
@@ -26,10 +26,3 @@ struct ConsoleState {
 
 // The process's console state; tests may assign a fresh ConsoleState to it.
 ConsoleState& consoleState();
-
-// Prepares the handles and puts the controlling terminal into raw mode; the terminal's modes are
-// restored by shutDownConsole, at process exit and when a terminating signal arrives.
-void initConsole();
-
-// Closes keyboardHandle and restores the terminal's modes.
-void shutDownConsole();

@@ -1,4 +1,4 @@
-#include "console/input.h"
+#include "console/console.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -310,4 +310,9 @@ Text lowerCase(const Text& text) {
         for (char& c : result) c = static_cast<char>(smallLetter(static_cast<unsigned char>(c)));
         return result;
     });
+}
+
+bool redirectedInputHasEnded() {
+    const ConsoleState& console = consoleState();
+    return !console.inputIsConsole && console.inputEnded;
 }

@@ -1,4 +1,4 @@
-#include "console/input.h"
+#include "console/console.h"
 
 #include <fcntl.h>
 #include <unistd.h>

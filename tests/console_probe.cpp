@@ -15,8 +15,7 @@
 #include <string>
 
 #include "console/console_state.h"
-#include "console/input.h"
-#include "console/output.h"
+#include "console/console.h"
 
 namespace {
 

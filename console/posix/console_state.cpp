@@ -1,4 +1,5 @@
 #include "console/console_state.h"
+#include "console/console.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "console/console_state.h"
-#include "console/input.h"
+#include "console/console.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+
+#include "text/text.h"
+
+// The console text service: what the program sees of the console. Texts are byte strings in the
+// console's code page; every failure is recorded by raiseError and the program goes on.
+
+// Prepares the handles and puts the controlling terminal into raw mode; the terminal's modes are
+// restored by shutDownConsole, at process exit and when a terminating signal arrives.
+void initConsole();
+// Closes the keyboard and restores the terminal's modes.
+void shutDownConsole();
+
+// Writes the text's bytes to standard output in one write (nothing for the empty text).
+void print(const Text& text);
+// Writes the line end 13, 10.
+void newLine();
+void printLine(const Text& text);
+// Moves the terminal cursor (1-based); a coordinate out of range keeps its current value.
+void locate(std::int32_t row, std::int32_t column);
+// A text of count blanks; a negative count gives the empty text and records error 7.
+Text spaces(std::int32_t count);
+
+// One typed line without its line end: the line editor on a terminal, raw bytes otherwise.
+Text readLine();
+// True once redirected standard input has ended; a console's input never does.
+bool redirectedInputHasEnded();
+// The next key (KeyText): empty when none is waiting; never waits.
+Text pollKey();
+// The next key, waiting for it without spinning.
+Text waitKey();
+// Capitals A-Z and the code-page capitals made small, byte by byte.
+Text lowerCase(const Text& text);
