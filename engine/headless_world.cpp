@@ -11,7 +11,7 @@ void HeadlessWorld::reset(Number seed) {
     world_.makeCurrent(1);
 }
 
-void HeadlessWorld::load(const std::vector<std::int32_t>& cells) {
+void HeadlessWorld::loadCells(const std::vector<std::int32_t>& cells) {
     std::size_t k = 0;
     for (std::int32_t j = 1; j <= world_.height(); ++j) {
         for (std::int32_t i = 1; i <= world_.width(); ++i) world_.cell(i, j, 1) = cells.at(k++);

@@ -16,7 +16,7 @@ public:
     void reset(Number seed);
 
     // Makes plane 1 current with the given cells, listed row by row (i fastest).
-    void load(const std::vector<std::int32_t>& cells);
+    void loadCells(const std::vector<std::int32_t>& cells);
 
     template <class Step>
     void run(std::int32_t generations, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed,

@@ -84,7 +84,7 @@ void fill(HeadlessWorld& headless, const WorldCase& c) {
         default: value = thresholds[random() % std::size(thresholds)]; break;
         }
     }
-    headless.load(cells);
+    headless.loadCells(cells);
 }
 
 // Runs the case with the literal and the fast step side by side, comparing after every generation.

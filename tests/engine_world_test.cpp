@@ -95,7 +95,7 @@ TEST(NeighbourhoodSum, MatchesTheTorusDistanceDefinitionEverywhere) {
         HeadlessWorld headless(c.width, c.height);
         std::vector<std::int32_t> cells(std::size_t(c.width * c.height));
         for (auto& value : cells) value = std::int32_t(random() % 257);
-        headless.load(cells);
+        headless.loadCells(cells);
         for (std::int32_t x = 1; x <= c.width; ++x) {
             for (std::int32_t y = 1; y <= c.height; ++y) {
                 ASSERT_EQ(neighbourhoodSum(headless.world(), x, y, c.size, 1),
