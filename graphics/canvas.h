@@ -1,13 +1,10 @@
 #pragma once
 #include <atomic>
-#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
 
-#if defined(__x86_64__) && defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "text/numbers.h"
 
 using ColourValue = std::uint32_t; // red bits 0-7, green 8-15, blue 16-23
 
@@ -37,23 +34,6 @@ struct PixelFormat {
     // pixelOf in the common layout in two instructions: reversing 0xXXBBGGRR gives 0xRRGGBBXX.
     static std::uint32_t commonPixelOf(ColourValue colour) { return __builtin_bswap32(colour) >> 8; }
 };
-
-// Rounds to the nearest whole number, ties to even (the thread's rounding mode), storing into
-// 32 bits: a value out of range, or NaN, gives the most negative 32-bit value.
-inline std::int32_t roundToInt32(double value) {
-#if defined(__x86_64__) && defined(__SSE2__)
-    // std::lrint is an out-of-line library call here; the conversion instruction is what it does.
-    const std::int64_t rounded = _mm_cvtsd_si64(_mm_set_sd(value));
-#else
-    const std::int64_t rounded = std::isfinite(value) && std::fabs(value) < 0x1p62
-                                     ? std::llrint(value)
-                                     : std::numeric_limits<std::int64_t>::min();
-#endif
-    if (rounded < std::numeric_limits<std::int32_t>::min() ||
-        rounded > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(rounded);
-}
 
 // Synchronous requests from drawing threads to the window thread: the requester posts a job and
 // sleeps until the window thread has served a round that started after the post. Once the
@@ -138,7 +118,7 @@ public:
             x += last.x;
             y += last.y;
         }
-        plot(roundToInt32(x), roundToInt32(y), colour);
+        plot(storeInt32(x), storeInt32(y), colour);
     }
 
     // The same for a position that is already a whole number, which rounding leaves as it is.

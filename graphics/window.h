@@ -50,7 +50,7 @@ inline void setPixel(double x, double y, ColourValue colour, bool relative = fal
     if (relative)
         setPixelRelative(x, y, colour);
     else
-        setPixel(roundToInt32(x), roundToInt32(y), colour);
+        setPixel(storeInt32(x), storeInt32(y), colour);
 }
 
 inline ColourValue rgb(std::int32_t red, std::int32_t green, std::int32_t blue) {

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cmath>
-#include <limits>
 #include <thread>
 
 #include "graphics/frame_style.h"
@@ -67,25 +66,6 @@ TEST(PixelFormat, CommonShortcutAgreesWithTheGeneralConversion) {
         }
 }
 
-TEST(RoundToInt32, RoundsHalvesToEvenAndMapsOutOfRangeToMostNegative) {
-    const struct {
-        double value;
-        std::int32_t expected;
-    } cases[] = {
-        {2.5, 2},
-        {3.5, 4},
-        {-0.5, 0},
-        {-1.5, -2},
-        {0.49999999999999994, 0},
-        {2147483647.0, 2147483647},
-        {2147483648.0, INT32_MIN},
-        {-2147483649.0, INT32_MIN},
-        {1e300, INT32_MIN},
-        {std::numeric_limits<double>::quiet_NaN(), INT32_MIN},
-    };
-    for (const auto& c : cases) EXPECT_EQ(roundToInt32(c.value), c.expected) << c.value;
-}
-
 TEST(Canvas, StartsInTheFaceColour) {
     auto canvas = heapCanvas(7, 3);
     for (int y = 0; y < 3; ++y)
@@ -115,8 +95,8 @@ TEST(Canvas, IgnoresPositionsOutsideButRemembersThem) {
         canvas->plot(point.x, point.y, rgb(255, 0, 0), false);
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x) ASSERT_EQ(canvas->pixelAt(x, y), face) << point.x;
-        EXPECT_EQ(canvas->lastPoint().x, roundToInt32(point.x));
-        EXPECT_EQ(canvas->lastPoint().y, roundToInt32(point.y));
+        EXPECT_EQ(canvas->lastPoint().x, storeInt32(point.x));
+        EXPECT_EQ(canvas->lastPoint().y, storeInt32(point.y));
     }
 }
 

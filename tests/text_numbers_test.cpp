@@ -56,7 +56,7 @@ TEST(StoreInteger, RoundsToNearestEvenAndOutOfRangeGivesMostNegative) {
     const struct {
         Number value;
         std::int32_t expected;
-    } cases32[] = {{2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {0.5L, 0}, {-0.5L, 0}, {1.4999L, 1}, {-1.5L, -2},
+    } cases32[] = {{2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {0.5L, 0}, {-0.5L, 0}, {1.4999L, 1}, {0.49999999999999994L, 0}, {-1.5L, -2},
                    {2147483647.4L, 2147483647}, {2147483647.5L, INT32_MIN}, {-2147483649.0L, INT32_MIN},
                    {1e30L, INT32_MIN}, {NAN, INT32_MIN}, {-INFINITY, INT32_MIN}};
     for (const auto& c : cases32) EXPECT_EQ(storeInt32(c.value), c.expected) << static_cast<double>(c.value);
