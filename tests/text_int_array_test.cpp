@@ -5,15 +5,8 @@
 #include <cstdlib>
 
 #include "runtime/errors.h"
+#include "tests/support/sanitizers.h"
 #include "text/int_array.h"
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define SANITIZED_BUILD
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define SANITIZED_BUILD
-#endif
-#endif
 
 namespace {
 
@@ -112,9 +105,8 @@ TEST(IntArray, BadBoundsGiveErrorNineAndLeaveItNotCreated) {
 }
 
 TEST(IntArrayDeathTest, NoMemoryGivesErrorSeven) {
-#ifdef SANITIZED_BUILD
-    GTEST_SKIP() << "sanitizers reserve more address space than the limit";
-#endif
+    if (addressCheckerBuild || threadCheckerBuild)
+        GTEST_SKIP() << "sanitizers reserve more address space than the limit";
     EXPECT_EXIT(createBeyondAddressSpaceLimit(), testing::ExitedWithCode(0), "");
 }
 
