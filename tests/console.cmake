@@ -4,13 +4,12 @@ add_executable(console_probe console_probe.cpp)
 target_link_libraries(console_probe PRIVATE tessera_console)
 
 add_executable(console_tests
-  console_pty.cpp
   console_key_decoder_test.cpp
   console_output_test.cpp
   console_input_test.cpp
   console_process_test.cpp
 )
-target_link_libraries(console_tests PRIVATE tessera_console GTest::gtest_main Threads::Threads)
+target_link_libraries(console_tests PRIVATE tessera_console tessera_pty_support GTest::gtest_main Threads::Threads)
 target_compile_definitions(console_tests PRIVATE CONSOLE_PROBE="$<TARGET_FILE:console_probe>")
 add_dependencies(console_tests console_probe)
 gtest_discover_tests(console_tests)

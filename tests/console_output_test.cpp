@@ -11,7 +11,7 @@
 
 #include "console/console_state.h"
 #include "runtime/errors.h"
-#include "tests/console_pty.h"
+#include "tests/support/pty_process.h"
 
 namespace {
 

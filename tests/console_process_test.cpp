@@ -1,7 +1,4 @@
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -9,59 +6,60 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "tests/console_pty.h"
+#include "tests/support/pty_process.h"
 #include "tests/support/sanitizers.h"
 
 namespace {
 
-// Starts the probe with the terminal as its controlling terminal and standard error, and as
-// its standard input and output unless other handles are given.
-pid_t startProbe(const PseudoTerminal& terminal, const std::vector<std::string>& operations, int input = -1,
-                 int output = -1) {
-    std::vector<std::string> arguments{CONSOLE_PROBE};
-    arguments.insert(arguments.end(), operations.begin(), operations.end());
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+constexpr auto patience = std::chrono::seconds(10);
 
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setsid();
-        ioctl(terminal.slave, TIOCSCTTY, 0);
-        dup2(input >= 0 ? input : terminal.slave, STDIN_FILENO);
-        dup2(output >= 0 ? output : terminal.slave, STDOUT_FILENO);
-        dup2(terminal.slave, STDERR_FILENO);
-        const rlimit noCore{0, 0}; // SIGQUIT and SIGABRT would dump core
-        setrlimit(RLIMIT_CORE, &noCore);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
+// The probe on a terminal of its own, which is also its standard input and output unless files
+// are named for them.
+PtyOptions probe(const std::vector<std::string>& operations, const std::string& stdinPath = "",
+                 const std::string& stdoutPath = "") {
+    PtyOptions options;
+    options.argv = {CONSOLE_PROBE};
+    options.argv.insert(options.argv.end(), operations.begin(), operations.end());
+    options.stdinPath = stdinPath;
+    options.stdoutPath = stdoutPath;
+    return options;
 }
 
-// The probe's wait status, or -1 when it did not end within five seconds (it is then killed).
-int waitForEnd(pid_t pid) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+// A file of the test's own, removed with it.
+struct ScratchFile {
+    std::string path;
+
+    explicit ScratchFile(const std::string& content) {
+        char name[] = "/tmp/console_process_test_XXXXXX";
+        const int fd = mkstemp(name);
+        path = name;
+        if (fd < 0 || write(fd, content.data(), content.size()) != ssize_t(content.size())) ADD_FAILURE();
+        close(fd);
     }
-    return status;
+    ~ScratchFile() { unlink(path.c_str()); }
+
+    std::string read() const {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+};
+
+// Waits until the terminal has shown at least `count` bytes.
+bool showsBytes(PtyProcess& process, std::size_t count) {
+    return process.waitFor([count](const std::string& shown) { return shown.size() >= count; }, patience);
 }
 
-termios modesOf(int terminal) {
+// The modes a new terminal starts in.
+termios freshTerminalModes() {
+    const PseudoTerminal terminal(24, 80, false);
     termios modes = {};
-    tcgetattr(terminal, &modes);
+    tcgetattr(terminal.slave, &modes);
     return modes;
 }
 
@@ -90,67 +88,59 @@ TEST(ConsoleProcess, RawModeHoldsWhileRunningAndIsRestoredOnEveryEnding) {
         {"SIGINT", {"waitkey"}, SIGINT, SIGINT, 0},
         {"SIGQUIT", {"waitkey"}, SIGQUIT, SIGQUIT, 0},
     };
+    const termios original = freshTerminalModes();
     for (const Case& c : cases) {
         if (c.signalSent != 0 && threadCheckerHoldsSignals) continue;
-        const PseudoTerminal terminal(24, 80, false);
-        const termios original = modesOf(terminal.slave);
-        const pid_t pid = startProbe(terminal, c.operations);
-        ASSERT_EQ(terminal.readScreen(7), "ready\r\n") << c.ending;
+        PtyProcess process(probe(c.operations));
+        ASSERT_TRUE(process.waitForText("ready\r\n", patience)) << c.ending;
+        EXPECT_EQ(process.output(), "ready\r\n") << c.ending;
 
-        const termios running = modesOf(terminal.slave);
+        const termios running = process.terminalModes();
         EXPECT_EQ(running.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u) << c.ending;
         EXPECT_EQ(running.c_iflag & (ICRNL | IXON), 0u) << c.ending;
         EXPECT_EQ(running.c_oflag & OPOST, 0u) << c.ending;
 
         if (c.signalSent != 0) {
-            kill(pid, c.signalSent);
+            kill(process.pid(), c.signalSent);
         } else {
-            terminal.type("k");
+            process.type("k");
         }
-        const int status = waitForEnd(pid);
+        const std::optional<int> status = process.waitForExit(patience);
+        ASSERT_TRUE(status) << c.ending;
         if (c.endingSignal != 0) {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.endingSignal) << c.ending << ": " << status;
+            EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == c.endingSignal) << c.ending << ": " << *status;
         } else {
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.exitCode) << c.ending << ": " << status;
+            EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == c.exitCode) << c.ending << ": " << *status;
         }
-        expectSameModes(modesOf(terminal.slave), original, c.ending);
+        expectSameModes(process.terminalModes(), original, c.ending);
     }
 }
 
 TEST(ConsoleProcess, KeysComeFromTheTerminalWhileInputIsAFile) {
-    std::FILE* file = std::tmpfile();
-    std::fputs("100\r\n", file);
-    std::fflush(file);
-    const int input = dup(fileno(file));
-    std::fclose(file);
-    lseek(input, 0, SEEK_SET);
-
-    const PseudoTerminal terminal(24, 80, false);
-    const pid_t pid = startProbe(terminal, {"readline", "readline", "waitkey", "waitkey"}, input);
-    close(input);
+    const ScratchFile input("100\r\n");
+    PtyProcess process(probe({"readline", "readline", "waitkey", "waitkey"}, input.path));
     const std::string lines = "ready\r\nreadline=313030\r\nreadline=1a\r\n";
-    ASSERT_EQ(terminal.readScreen(lines.size()), lines);
-    terminal.type("\x1b[1;5Aq");
+    ASSERT_TRUE(showsBytes(process, lines.size()));
+    ASSERT_EQ(process.output(), lines);
+    process.type("\x1b[1;5Aq");
     const std::string keys = "waitkey=0048\r\nwaitkey=71\r\n";
-    EXPECT_EQ(terminal.readScreen(keys.size()), keys);
-    EXPECT_TRUE(WIFEXITED(waitForEnd(pid)));
+    const std::optional<int> status = process.waitForExit(patience);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status));
+    ASSERT_TRUE(showsBytes(process, lines.size() + keys.size()));
+    EXPECT_EQ(process.output(), lines + keys);
 }
 
 TEST(ConsoleProcess, CursorMovesOnStandardErrorWhenOutputIsAFile) {
-    std::FILE* file = std::tmpfile();
-    const int output = dup(fileno(file));
-    const PseudoTerminal terminal(24, 80, false);
-    const pid_t pid = startProbe(terminal, {"print=Iteration: 1", "locate=0,1", "print=Iteration: 2", "locate=3,0"},
-                                 -1, output);
-    close(output);
-    EXPECT_TRUE(WIFEXITED(waitForEnd(pid)));
-    EXPECT_EQ(terminal.readScreen(8), "\x1b[1G\x1b[3d");
-
-    std::rewind(file);
-    char content[64] = {};
-    const std::size_t length = std::fread(content, 1, sizeof content, file);
-    EXPECT_EQ(std::string(content, length), "ready\r\nIteration: 1Iteration: 2");
-    std::fclose(file);
+    const ScratchFile output("");
+    PtyProcess process(
+        probe({"print=Iteration: 1", "locate=0,1", "print=Iteration: 2", "locate=3,0"}, "", output.path));
+    const std::optional<int> status = process.waitForExit(patience);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status));
+    ASSERT_TRUE(showsBytes(process, 8));
+    EXPECT_EQ(process.output(), "\x1b[1G\x1b[3d");
+    EXPECT_EQ(output.read(), "ready\r\nIteration: 1Iteration: 2");
 }
 
 } // namespace

@@ -9,6 +9,24 @@
 #include <string_view>
 #include <vector>
 
+// A pseudo-terminal pair for tests that use the slave side as their own console: the test plays
+// the user at the master side.
+struct PseudoTerminal {
+    int master = -1;
+    int slave = -1;
+
+    // The slave starts in the modes a new terminal has; `raw` puts it into raw mode at once.
+    PseudoTerminal(unsigned short rows, unsigned short columns, bool raw);
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    // Types every byte, waiting while the terminal's input buffer is full.
+    void type(const std::string& bytes) const;
+    // What the slave side wrote, read until `expected` bytes came or two seconds passed.
+    std::string readScreen(std::size_t expected) const;
+};
+
 // A child process whose controlling terminal is a fresh pseudo-terminal, driven as a person
 // would: bytes typed at the terminal, everything the terminal shows read back.
 struct PtyOptions {
