@@ -1,18 +1,20 @@
 #pragma once
 
 // The sanitizers this build runs under, as gcc (__SANITIZE_*__) and clang (__has_feature) say.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#define CLANG_FEATURE(feature) __has_feature(feature)
+#else
+#define CLANG_FEATURE(feature) 0
+#endif
+
+#if defined(__SANITIZE_ADDRESS__) || CLANG_FEATURE(address_sanitizer)
 inline constexpr bool addressCheckerBuild = true;
-#elif defined(__has_feature)
-inline constexpr bool addressCheckerBuild = __has_feature(address_sanitizer);
 #else
 inline constexpr bool addressCheckerBuild = false;
 #endif
 
-#if defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_THREAD__) || CLANG_FEATURE(thread_sanitizer)
 inline constexpr bool threadCheckerBuild = true;
-#elif defined(__has_feature)
-inline constexpr bool threadCheckerBuild = __has_feature(thread_sanitizer);
 #else
 inline constexpr bool threadCheckerBuild = false;
 #endif
