@@ -17,6 +17,7 @@ struct ProgramState {
     RuleSet rules;
 
     World world;
+    // Declared after the World, so its threads are gone before the World is.
     FastGenerator generator{defaultThreadCount()};
     // Generations since the last reset. 64 bits, so that it counts on instead of wrapping after
     // 2,147,483,647 generations.

@@ -9,8 +9,9 @@
 #include "engine/worker_pool.h"
 
 // The generation step the program runs: separable box sums, vector rule lookup, rows shared out
-// over a pool of threads; its owner keeps it for the whole run. Its planes are identical to literalGenerationStep's for cells 0..256,
-// Size 1..4 and GreySpeed 1..128; other arguments are handed to the literal step.
+// over a pool of threads, so its owner keeps one for the whole run. Its planes are identical to
+// literalGenerationStep's for cells 0..256, Size 1..4 and GreySpeed 1..128; other arguments are
+// handed to the literal step.
 class FastGenerator {
 public:
     explicit FastGenerator(unsigned threadCount);

@@ -27,8 +27,10 @@ std::int32_t greyValue(std::int32_t sum, std::int32_t centre, const RuleSet& rul
 void literalGenerationStep(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed) {
     const std::int32_t currentPlane = world.currentPlane();
     const std::int32_t nextPlane = world.nextPlane();
-    for (std::int32_t i = 1; i <= world.width(); ++i) {
-        for (std::int32_t j = 1; j <= world.height(); ++j) {
+    const std::int32_t width = world.width();
+    const std::int32_t height = world.height();
+    for (std::int32_t i = 1; i <= width; ++i) {
+        for (std::int32_t j = 1; j <= height; ++j) {
             const std::int32_t sum = neighbourhoodSum(world, i, j, rules.size, currentPlane);
             const std::int32_t centre = world.cell(i, j, currentPlane);
             world.cell(i, j, nextPlane) = renderMode == shadesOfGreyRules ? greyValue(sum, centre, rules, greySpeed)
