@@ -1,5 +1,6 @@
 #include "graphics/window_registry.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "graphics/window.h"
@@ -88,12 +89,15 @@ void aimDrawingTarget(ThreadRecord::CanvasCache& cache) {
 // cached yet. redraw, canvasSize and focusWindow revalidate the cache against the registry; a
 // window closed in between is noticed there, and until then the pixels land in its buffer, which
 // the cache keeps alive and nothing shows any more.
-Canvas* drawingCanvas(bool& buffered) {
+const ThreadRecord& resolvedThreadRecord() {
     const ThreadRecord* record = threadRecordSlot;
-    if (!record || record->canvasCache.generation == 0) {
-        resolveAttachedCanvas();
-        record = threadRecordSlot;
-    }
+    if (record && record->canvasCache.generation != 0) return *record;
+    resolveAttachedCanvas();
+    return *threadRecordSlot;
+}
+
+Canvas* drawingCanvas(bool& buffered) {
+    const ThreadRecord* record = &resolvedThreadRecord();
     buffered = record->canvasCache.buffered;
     return static_cast<Canvas*>(record->canvasCache.canvas.get());
 }
@@ -124,6 +128,27 @@ Canvas* resolveAttachedCanvas() {
 
 void setPixelOffTarget(std::int32_t x, std::int32_t y, ColourValue colour) {
     plotOnDrawingCanvas([&](Canvas& canvas) { canvas.plot(x, y, colour); });
+}
+
+void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std::int32_t count) {
+    if (count <= 0) return;
+    const DrawingTarget& target = drawingTarget;
+    const std::int64_t end = std::int64_t(x) + count;
+    // The target is ready only when it has columns, so the bounds test also excludes the rest.
+    const auto fitsTarget = [&] {
+        return x >= 0 && end <= std::int64_t(target.columns) && static_cast<std::uint32_t>(y) < target.rows;
+    };
+    // A thread that has not drawn since attaching has no target yet.
+    if (!fitsTarget()) resolvedThreadRecord();
+    if (fitsTarget()) {
+        PixelFormat::commonGreyPixels(greys, std::size_t(count),
+                                      target.pixels + std::size_t(y) * target.columns + std::size_t(x));
+        target.canvas->notePoint(std::int32_t(end - 1), y);
+        return;
+    }
+    // Positions past the largest 32-bit one do not exist, so the row ends before them.
+    const std::int32_t drawn = std::int32_t(std::min<std::int64_t>(count, std::int64_t(INT32_MAX) - x + 1));
+    for (std::int32_t k = 0; k < drawn; ++k) setPixel(x + k, y, rgb(greys[k], greys[k], greys[k]));
 }
 
 void setPixelRelative(double x, double y, ColourValue colour) {
