@@ -52,21 +52,10 @@ void resetWorld(ProgramState& state) {
 }
 
 void drawCurrentPlane(const ProgramState& state) {
-    // Everything the loop reads is copied to locals first: a pixel store could otherwise alias
-    // the state's 32-bit fields and force them to be re-read at every pixel.
-    const std::int32_t width = state.width;
-    const std::int32_t height = state.height;
+    // Each row of cells is contiguous in the World, as each row of pixels is in the buffer.
     const std::int32_t* firstRow = &cell(state.world, 1, 1, state.currentPlane);
     const std::int64_t rowStride = state.world.dimension[1].step;
-    // Nothing shows before redraw, so the order of the writes cannot be seen: row by row follows
-    // both the World's and the buffer's memory order.
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::int32_t* row = firstRow + y * rowStride;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t value = row[x];
-            setPixel(x, y, rgb(value, value, value));
-        }
-    }
+    for (std::int32_t y = 0; y < state.height; ++y) setPixelRow(0, y, firstRow + y * rowStride, state.width);
 }
 
 Stage runGeneration(ProgramState& state) {
