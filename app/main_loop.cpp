@@ -14,17 +14,34 @@ void showIteration(const ProgramState& state) {
     print("Iteration: " + countText(static_cast<Number>(state.iteration)));
 }
 
-// Drawing and the generation step both only read the current plane, so the step runs on the
-// worker threads while this thread draws; nothing is shown before redraw, which follows both, so
-// the window still shows the generation that was current before the step.
-void drawAndComputeNextGeneration(ProgramState& state) {
+void startNextStep(ProgramState& state) {
     state.nextPlane = state.currentPlane == 1 ? 2 : 1;
     startGenerationStep(state.world, state.currentPlane, state.nextPlane, state.width, state.height,
                         state.rules, state.renderMode, state.greySpeed);
+    state.nextStepStarted = true;
+}
+
+// Drawing and the generation step both only read the current plane, so the step runs on the
+// worker threads while this thread draws; nothing is shown before redraw, which follows both, so
+// the window still shows the generation that was current before the step. The step is often
+// under way already, started early by the generation before.
+void drawAndComputeNextGeneration(ProgramState& state) {
+    if (!state.nextStepStarted) startNextStep(state);
     drawCurrentPlane(state);
     finishGenerationStep();
+    state.nextStepStarted = false;
     state.currentPlane = state.nextPlane;
 }
+
+// Lets an early step end before anything else touches the World or the rules; its result is
+// thrown away. Written over by the next step, the next plane has no reader until then.
+void dropEarlyStep(ProgramState& state) {
+    finishGenerationStep();
+    state.nextStepStarted = false;
+}
+
+// No key, and the s key, leave the current plane and the rules as they are.
+bool keepsEarlyStep(const Text& key) { return key.empty() || key == "s"; }
 
 void waitForStep(ProgramState& state) {
     if (state.stepMode != 1) return;
@@ -34,6 +51,7 @@ void waitForStep(ProgramState& state) {
 // The window service reports a closed window, and one that never opened, as a canvas width of 0.
 Stage endTest(ProgramState& state) {
     if (storeInt32(static_cast<Number>(canvasSize().width)) != 0) return Stage::generation;
+    dropEarlyStep(state);
     if (state.window == 0) {
         const Text display = displayName();
         reportFailure("the graphic window could not be opened on display \"" + display + "\"" +
@@ -62,9 +80,15 @@ Stage runGeneration(ProgramState& state) {
     ++state.iteration;
     showIteration(state);
     drawAndComputeNextGeneration(state);
+    // The next step reads only the current plane and the rules, which nothing changes before the
+    // next generation unless a key does: started now, it runs on the worker threads while this
+    // thread waits for the redraw, and a key that would change its input drops it again.
+    startNextStep(state);
     redraw();
 
-    switch (actOnKey(state, lowerCase(pollKey()))) {
+    const Text key = lowerCase(pollKey());
+    if (!keepsEarlyStep(key)) dropEarlyStep(state);
+    switch (actOnKey(state, key)) {
     case KeyOutcome::quit: return Stage::end;
     case KeyOutcome::newRules: return Stage::ruleDialogue;
     case KeyOutcome::reset: return Stage::reset;
