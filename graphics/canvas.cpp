@@ -11,16 +11,6 @@ std::uint32_t reversedBytes(std::uint32_t value) {
 }
 } // namespace
 
-// Wider vectors where the processor has them: the loop is the whole cost of drawing a frame.
-[[gnu::target_clones("avx512f", "avx2", "default")]]
-void PixelFormat::commonGreyPixels(const std::int32_t* greys, std::size_t count,
-                                   std::uint32_t* pixels) {
-    for (std::size_t k = 0; k < count; ++k) {
-        const auto level = static_cast<std::uint32_t>(std::clamp(greys[k], 0, 255));
-        pixels[k] = level | level << 8 | level << 16;
-    }
-}
-
 bool PixelFormat::fromMasks(std::uint32_t red, std::uint32_t green, std::uint32_t blue,
                             bool swapBytes, PixelFormat& format) {
     if (swapBytes) {
