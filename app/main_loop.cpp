@@ -13,15 +13,32 @@ void showIteration(const ProgramState& state) {
     print("Iteration: " + countText(static_cast<Number>(state.iteration)));
 }
 
+void startNextStep(ProgramState& state) {
+    state.generator.startStep(state.world, state.rules, state.renderMode, state.greySpeed);
+    state.nextStepStarted = true;
+}
+
 // Drawing and the generation step both only read the current plane, so the step runs on the
 // worker threads while this thread draws; nothing is shown before redraw, which follows both, so
-// the window still shows the generation that was current before the step.
+// the window still shows the generation that was current before the step. The step is often
+// under way already, started early by the generation before.
 void drawAndComputeNextGeneration(ProgramState& state) {
-    state.generator.startStep(state.world, state.rules, state.renderMode, state.greySpeed);
+    if (!state.nextStepStarted) startNextStep(state);
     drawCurrentPlane(state);
     state.generator.finishStep();
+    state.nextStepStarted = false;
     state.world.flip();
 }
+
+// Lets an early step end before anything else touches the World or the rules; its result is
+// thrown away. Written over by the next step, the next plane has no reader until then.
+void dropEarlyStep(ProgramState& state) {
+    state.generator.finishStep();
+    state.nextStepStarted = false;
+}
+
+// No key, and the s key, leave the current plane and the rules as they are.
+bool keepsEarlyStep(const Text& key) { return key.empty() || key == "s"; }
 
 void waitForStep(ProgramState& state) {
     if (state.stepMode != 1) return;
@@ -31,6 +48,7 @@ void waitForStep(ProgramState& state) {
 // The window service reports a closed window, and one that never opened, as a canvas width of 0.
 Stage endTest(ProgramState& state) {
     if (storeInt32(static_cast<Number>(canvasSize().width)) != 0) return Stage::generation;
+    dropEarlyStep(state);
     if (state.window == 0) {
         const Text display = displayName();
         reportFailure("the graphic window could not be opened on display \"" + display + "\"" +
@@ -49,30 +67,25 @@ void resetWorld(ProgramState& state) {
 }
 
 void drawCurrentPlane(const ProgramState& state) {
-    // Everything the loop reads is copied to locals first: a pixel store could otherwise alias
-    // the state's 32-bit fields and force them to be re-read at every pixel.
-    const std::int32_t width = state.world.width();
-    const std::int32_t height = state.world.height();
-    const std::int32_t* firstRow = &state.world.cell(1, 1, state.world.currentPlane());
-    const std::int64_t rowStride = state.world.rowStride();
-    // Nothing shows before redraw, so the order of the writes cannot be seen: row by row follows
-    // both the World's and the buffer's memory order.
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::int32_t* row = firstRow + y * rowStride;
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t value = row[x];
-            setPixel(x, y, rgb(value, value, value));
-        }
-    }
+    // Each row of cells is contiguous in the World, as each row of pixels is in the buffer.
+    const World& world = state.world;
+    for (std::int32_t j = 1; j <= world.height(); ++j)
+        setPixelRow(0, j - 1, &world.cell(1, j, world.currentPlane()), world.width());
 }
 
 Stage runGeneration(ProgramState& state) {
     ++state.iteration;
     showIteration(state);
     drawAndComputeNextGeneration(state);
+    // The next step reads only the current plane and the rules, which nothing changes before the
+    // next generation unless a key does: started now, it runs on the worker threads while this
+    // thread waits for the redraw, and a key that would change its input drops it again.
+    startNextStep(state);
     redraw();
 
-    switch (actOnKey(state, lowerCase(pollKey()))) {
+    const Text key = lowerCase(pollKey());
+    if (!keepsEarlyStep(key)) dropEarlyStep(state);
+    switch (actOnKey(state, key)) {
     case KeyOutcome::quit: return Stage::end;
     case KeyOutcome::newRules: return Stage::ruleDialogue;
     case KeyOutcome::reset: return Stage::reset;

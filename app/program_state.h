@@ -23,6 +23,8 @@ struct ProgramState {
     // 2,147,483,647 generations.
     std::int64_t iteration = 0;
     std::int32_t stepMode = 0;
+    // The step from currentPlane into nextPlane is already running on the worker threads.
+    bool nextStepStarted = false;
 
     int exitCode = 0;
 };

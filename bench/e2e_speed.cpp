@@ -1,10 +1,15 @@
 // Generations per second of the real program at 600 x 600: it runs in a pseudo-terminal under a
 // private Xvfb, redrawing its window every generation, and "Iteration: N" is read twice a known
 // time apart.
+// Usage: tessera_e2e_speed [milliseconds per measurement] [program ...]
+// Several programs (say a build from before a change and one from after) are measured in turn,
+// twice over, so that a busy machine slows them alike and the spread of each shows.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/support/pty_process.h"
 #include "tests/support/xvfb_server.h"
@@ -38,9 +43,10 @@ Reading readIteration(PtyProcess& program) {
     return {lastIteration(program.output()).value_or(0), Clock::now()};
 }
 
-std::optional<double> measure(const std::string& answers, std::chrono::milliseconds span) {
+std::optional<double> measure(const std::string& executable, const std::string& answers,
+                              std::chrono::milliseconds span) {
     PtyOptions options;
-    options.argv = {TESSERA_EXECUTABLE};
+    options.argv = {executable};
     PtyProcess program(options);
     if (!program.waitForText("World width", 20s)) return std::nullopt;
     program.type(answers);
@@ -72,14 +78,23 @@ int main(int argc, char** argv) {
         {"black/white Size 4 busy rule", "600\r600\r1\r" + busyRule},
         {"grey speed 16 Size 4 busy rule", "600\r600\r2\r16\r" + busyRule},
     };
+    std::vector<std::string> programs(argv + std::min(argc, 2), argv + argc);
+    if (programs.empty()) programs = {TESSERA_EXECUTABLE};
+    constexpr int rounds = 2;
     int failures = 0;
     for (const auto& speedCase : cases) {
-        const std::optional<double> rate = measure(speedCase.answers, span);
-        if (rate) {
-            std::printf("%-32s %8.0f generations/s (%.3f ms per generation)\n", speedCase.name, *rate, 1000 / *rate);
-        } else {
-            std::printf("%-32s did not start\n", speedCase.name);
-            ++failures;
+        for (int round = 0; round < rounds; ++round) {
+            for (const std::string& program : programs) {
+                const std::optional<double> rate = measure(program, speedCase.answers, span);
+                std::printf("%-32s %-40s ", speedCase.name, program.c_str());
+                if (rate) {
+                    std::printf("%8.0f generations/s (%.3f ms per generation)\n", *rate, 1000 / *rate);
+                } else {
+                    std::printf("did not start\n");
+                    ++failures;
+                }
+                std::fflush(stdout);
+            }
         }
     }
     return failures == 0 ? 0 : 1;

@@ -1,8 +1,49 @@
 #!/usr/bin/env bash
-# Builds Tessera and prints its generations per second at 600 x 600 in three rule cases.
-# Usage: bench/e2e_speed.sh [milliseconds measured per case, default 3000]
+# Builds Tessera and prints its generations per second at 600 x 600 in three rule cases, with the
+# figure of an independent engine measured in the same run as a yardstick: bgolly's Larger than
+# Life algorithm, no display, on a random 600 x 600 torus with a radius-4 rule whose survive and
+# birth ranges are the runs the busy Size 4 rule's texts spell out (58..73 and 12..38).
+# Usage: bench/e2e_speed.sh [milliseconds measured per case, default 3000] [program ...]
+# Programs other than the one just built (say a build from before a change) are measured in turn
+# with it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
-build/bench/tessera_e2e_speed "$@"
+
+reference_generations=400
+reference_rate() {
+  if ! command -v bgolly >/dev/null; then
+    echo "bgolly is not installed: no reference figure"
+    return
+  fi
+  local pattern
+  pattern=$(mktemp --suffix=.rle)
+  awk 'BEGIN {
+    srand(1)
+    print "x = 600, y = 600, rule = R4,C0,M0,S58..73,B12..38,NM:T600,600"
+    for (y = 0; y < 600; y++) {
+      row = ""
+      for (x = 0; x < 600; x++) row = row (rand() < 0.5 ? "o" : "b")
+      print row (y < 599 ? "$" : "!")
+    }
+  }' >"$pattern"
+  # With -b bgolly prints the elapsed seconds at every step of -i generations; loading the
+  # pattern is left out by timing only the steps after the first.
+  bgolly -a "Larger than Life" -m $reference_generations -i 100 -b "$pattern" |
+    awk -v last=$reference_generations '
+      $2 == 100 && NF == 2 { start = $1 }
+      $2 == last && NF == 2 { end = $1 }
+      END { printf "%-32s %-40s %8.0f generations/s\n", "reference Size 4 (bgolly LtL)", "no display", (last - 100) / (end - start) }'
+  rm -f "$pattern"
+}
+
+programs=("$@")
+milliseconds=3000
+if [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then
+  milliseconds=$1
+  programs=("${@:2}")
+fi
+reference_rate
+build/bench/tessera_e2e_speed "$milliseconds" build/app/tessera "${programs[@]}"
+reference_rate

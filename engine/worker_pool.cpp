@@ -3,9 +3,10 @@
 #include <chrono>
 
 namespace {
-// Waiting threads poll this long before sleeping: back-to-back generations then never pay a
-// wake-up, while an idle program leaves the cores alone.
-constexpr auto spinBeforeSleeping = std::chrono::microseconds(200);
+// Waiting threads poll this long before sleeping: long enough to catch the tasks of a step
+// handed out back to back, short enough not to keep a core from the X server, which needs one
+// while it puts each frame (a 200 us spin made whole generations about twice as slow on two cores).
+constexpr auto spinBeforeSleeping = std::chrono::microseconds(5);
 
 inline void relaxCpu() {
 #if defined(__x86_64__) || defined(__i386__)

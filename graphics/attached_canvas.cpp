@@ -1,6 +1,7 @@
 // The window service's operations on the calling thread's attached canvas. Each thread keeps its
 // resolution of the attachment, checked against the registry's generation count, and the
 // drawing target that setPixel writes through.
+#include <algorithm>
 #include <memory>
 
 #include "graphics/window.h"
@@ -76,8 +77,12 @@ Canvas* attachedCanvas() {
 // cached yet. redraw, canvasSize and focusWindow revalidate the cache against the registry; a
 // window closed in between is noticed there, and until then the pixels land in its buffer, which
 // the cache keeps alive and nothing shows any more.
-Canvas* drawingCanvas(bool& buffered) {
+void resolveOnFirstDraw() {
     if (canvasCache.generation == 0) resolveAttachedCanvas();
+}
+
+Canvas* drawingCanvas(bool& buffered) {
+    resolveOnFirstDraw();
     buffered = canvasCache.buffered;
     return canvasCache.canvas.get();
 }
@@ -100,6 +105,27 @@ CanvasCache::~CanvasCache() {
 
 void setPixelOffTarget(std::int32_t x, std::int32_t y, ColourValue colour) {
     plotOnDrawingCanvas([&](Canvas& canvas) { canvas.plot(x, y, colour); });
+}
+
+void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std::int32_t count) {
+    if (count <= 0) return;
+    const DrawingTarget& target = drawingTarget;
+    const std::int64_t end = std::int64_t(x) + count;
+    // The target is ready only when it has columns, so the bounds test also excludes the rest.
+    const auto fitsTarget = [&] {
+        return x >= 0 && end <= std::int64_t(target.columns) && static_cast<std::uint32_t>(y) < target.rows;
+    };
+    // A thread that has not drawn since attaching has no target yet.
+    if (!fitsTarget()) resolveOnFirstDraw();
+    if (fitsTarget()) {
+        PixelFormat::commonGreyPixels(greys, std::size_t(count),
+                                      target.pixels + std::size_t(y) * target.columns + std::size_t(x));
+        target.canvas->notePoint(std::int32_t(end - 1), y);
+        return;
+    }
+    // Positions past the largest 32-bit one do not exist, so the row ends before them.
+    const std::int32_t drawn = std::int32_t(std::min<std::int64_t>(count, std::int64_t(INT32_MAX) - x + 1));
+    for (std::int32_t k = 0; k < drawn; ++k) setPixel(x + k, y, rgb(greys[k], greys[k], greys[k]));
 }
 
 void setPixelRelative(double x, double y, ColourValue colour) {

@@ -33,6 +33,9 @@ struct PixelFormat {
     bool isCommon() const { return swapRedBlue && !upperBytes; }
     // pixelOf in the common layout in two instructions: reversing 0xXXBBGGRR gives 0xRRGGBBXX.
     static std::uint32_t commonPixelOf(ColourValue colour) { return __builtin_bswap32(colour) >> 8; }
+    // commonPixelOf(rgb(g, g, g)) for each of count grey levels, in one pass the compiler can
+    // turn into vector code.
+    static void commonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels);
 };
 
 // Synchronous requests from drawing threads to the window thread: the requester posts a job and

@@ -46,6 +46,12 @@ inline void setPixel(std::int32_t x, std::int32_t y, ColourValue colour) {
     setPixelOffTarget(x, y, colour);
 }
 
+// setPixel(x + k, y, rgb(g, g, g), relative clear) for the grey level g = greys[k] of each k in
+// 0..count-1: one row of cells as the program draws them. A row wholly inside the thread's ready
+// drawing target goes straight into the buffer in one pass; any other takes setPixel's own path
+// pixel by pixel, refreshes of immediate mode included.
+void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std::int32_t count);
+
 inline void setPixel(double x, double y, ColourValue colour, bool relative = false) {
     if (relative)
         setPixelRelative(x, y, colour);

@@ -102,6 +102,7 @@ public:
     }
 
     void step() { world_.run(1, rules_, mode_, speed_, std::bind_front(&FastGenerator::step, &generator_)); }
+    void useRules(RuleSet rules) { rules_ = std::move(rules); }
     void densityFill(int digit) { ::densityFill(world_.world(), world_.world().currentPlane(), digit); }
 
     // The current plane as window colours, row by row.
@@ -295,9 +296,16 @@ TEST_F(ProgramTest, DigitKeyRefillsAndXDrawsARandomRule) {
     stepWith(program, " x");
     const std::string message = "\r\nNew rule: 1/" + survive + "/" + born + "\r\n";
     ASSERT_TRUE(program.waitForText(message, stepTimeout));
+    EXPECT_EQ(waitForFrame(window, expected, width, height), expected.frame()) << "stepped from the fill";
     stepWith(program, " ");
     ASSERT_TRUE(program.waitForText(message + "\x1b[1GIteration: 5", stepTimeout))
         << "the counter goes on below the message";
+    EXPECT_EQ(waitForFrame(window, expected, width, height), expected.frame()) << "stepped before the x";
+    expected.useRules(RuleSet{1, survive, born});
+    expected.step();
+    stepWith(program, " ");
+    ASSERT_TRUE(program.waitForText("Iteration: 6", stepTimeout));
+    EXPECT_EQ(waitForFrame(window, expected, width, height), expected.frame()) << "stepped by the new rule";
     stepWith(program, " q");
     EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
 }

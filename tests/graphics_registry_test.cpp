@@ -96,6 +96,35 @@ TEST(SetPixel, DrawsIntoTheAttachedCanvasInBufferedMode) {
     EXPECT_EQ(window.canvas().lastPoint().x, 8);
 }
 
+// Rows inside, across either edge, beside and below the canvas, with levels out of range, on the
+// common layout (drawn in one pass) and on another (drawn pixel by pixel).
+TEST(SetPixelRow, EqualsSetPixelForEachCellInBufferedMode) {
+    // Longer than the widest vector, so both the vector loop and its scalar tail draw.
+    const std::int32_t levels[] = {-7, 0, 1, 128, 254, 255, 256, 300, INT32_MIN, INT32_MAX, 77, 200};
+    std::int32_t greys[45];
+    for (std::size_t k = 0; k < std::size(greys); ++k) greys[k] = levels[k * 5 % std::size(levels)];
+    constexpr std::int32_t width = 40, height = 5;
+    const struct {
+        std::int32_t x, y, count;
+    } rows[] = {{0, 0, 40}, {2, 1, 37}, {-3, 2, 45}, {4, 3, 45}, {39, 4, 2}, {0, -1, 40}, {0, 5, 40}, {3, 4, 0}};
+    for (const PixelFormat format : {PixelFormat{}, PixelFormat{false, true}}) {
+        EnteredWindow byRow(0x7500, width, height, format), byPixel(0x7600, width, height, format);
+        for (const auto& row : rows) {
+            attachWindow(byRow.frame(), 0, bufferedRedraw);
+            setPixelRow(row.x, row.y, greys, row.count);
+            attachWindow(byPixel.frame(), 0, bufferedRedraw);
+            for (std::int32_t k = 0; k < row.count; ++k) setPixel(row.x + k, row.y, rgb(greys[k], greys[k], greys[k]));
+
+            for (std::int32_t y = 0; y < height; ++y)
+                for (std::int32_t x = 0; x < width; ++x)
+                    ASSERT_EQ(byRow.canvas().pixelAt(x, y), byPixel.canvas().pixelAt(x, y))
+                        << x << "," << y << " after the row at " << row.x << "," << row.y;
+            EXPECT_EQ(byRow.canvas().lastPoint().x, byPixel.canvas().lastPoint().x);
+            EXPECT_EQ(byRow.canvas().lastPoint().y, byPixel.canvas().lastPoint().y);
+        }
+    }
+}
+
 TEST(CanvasCache, RemovalMakesTheCanvasVanishAndReleasesItAtTheNextOperation) {
     auto window = std::make_unique<EnteredWindow>(0x7500, 6, 6);
     attachWindow(window->frame(), 0, bufferedRedraw);
