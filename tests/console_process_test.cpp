@@ -44,9 +44,9 @@ pid_t startProbe(const PseudoTerminal& terminal, const std::vector<std::string>&
     return pid;
 }
 
-// The probe's wait status, or -1 when it did not end within five seconds (it is then killed).
+// The probe's wait status, or -1 when it did not end within a generous deadline (it is then killed).
 int waitForEnd(pid_t pid) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {

@@ -37,7 +37,7 @@ void PseudoTerminal::type(const std::string& bytes) const {
 
 std::string PseudoTerminal::readScreen(std::size_t expected) const {
     std::string screen;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (screen.size() < expected && std::chrono::steady_clock::now() < deadline) {
         pollfd watched{master, POLLIN, 0};
         char buffer[4096];

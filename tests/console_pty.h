@@ -14,6 +14,6 @@ struct PseudoTerminal {
 
     // Types every byte, waiting while the terminal's input buffer is full.
     void type(const std::string& bytes) const;
-    // What the slave side wrote, read until `expected` bytes came or two seconds passed.
+    // What the slave side wrote, read until `expected` bytes came or a generous deadline passed.
     std::string readScreen(std::size_t expected) const;
 };

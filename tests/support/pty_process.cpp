@@ -4,9 +4,12 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -23,7 +26,10 @@ void redirect(const std::string& path, int flags, int target) {
     close(fd);
 }
 
-[[noreturn]] void execChild(const PtyOptions& options) {
+[[noreturn]] void execChild(const PtyOptions& options, pid_t parent) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(126); // the parent ended before the line above took hold
+    if (options.ignoreHangUp) signal(SIGHUP, SIG_IGN);
     redirect(options.stdinPath, O_RDONLY, STDIN_FILENO);
     redirect(options.stdoutPath, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
     for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
@@ -33,6 +39,9 @@ void redirect(const std::string& path, int flags, int target) {
     execvp(argv[0], argv.data());
     _exit(127);
 }
+
+// Generous: the drain normally ends at once, when the slave side is found closed.
+constexpr std::chrono::seconds drainTime{10};
 
 int remainingMs(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -45,9 +54,10 @@ PtyProcess::PtyProcess(const PtyOptions& options) {
     winsize size{};
     size.ws_row = options.rows;
     size.ws_col = options.columns;
+    const pid_t parent = getpid();
     pid_ = forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ < 0) throw std::runtime_error("forkpty failed");
-    if (pid_ == 0) execChild(options);
+    if (pid_ == 0) execChild(options, parent);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
 
@@ -56,7 +66,7 @@ PtyProcess::~PtyProcess() {
         kill(pid_, SIGKILL);
         waitForExit(std::chrono::seconds(5));
     }
-    close(master_);
+    if (master_ >= 0) close(master_);
 }
 
 void PtyProcess::type(std::string_view bytes) {
@@ -109,12 +119,36 @@ std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             status_ = status;
+            // What the child wrote just before it ended may still sit in the terminal.
+            drainUntil(std::max(deadline, Clock::now() + drainTime));
             break;
         }
         if (remainingMs(deadline) == 0) break;
         readAvailable(10);
     }
     return status_;
+}
+
+// Reads until the slave side is closed by everyone and nothing is left (the master then reports
+// end of file or EIO), or until the deadline if something else still holds the slave open.
+void PtyProcess::drainUntil(Clock::time_point deadline) {
+    if (master_ < 0) return;
+    char buffer[65536];
+    for (;;) {
+        pollfd descriptor{master_, POLLIN, 0};
+        if (poll(&descriptor, 1, remainingMs(deadline)) <= 0) return;
+        const ssize_t count = read(master_, buffer, sizeof buffer);
+        if (count > 0) {
+            output_.append(buffer, static_cast<std::size_t>(count));
+        } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
+            return;
+        }
+    }
+}
+
+void PtyProcess::hangUp() {
+    close(master_);
+    master_ = -1;
 }
 
 termios PtyProcess::terminalModes() const {

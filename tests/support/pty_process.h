@@ -10,12 +10,14 @@
 #include <vector>
 
 // A child process whose controlling terminal is a fresh pseudo-terminal, driven as a person
-// would: bytes typed at the terminal, everything the terminal shows read back.
+// would: bytes typed at the terminal, everything the terminal shows read back. The child is
+// killed when the thread that started it ends, so a test that dies leaves nothing running.
 struct PtyOptions {
     std::vector<std::string> argv;
     std::vector<std::string> environment; // "NAME=value" added to the parent's environment
     std::string stdinPath;                // standard input from this file instead of the terminal
     std::string stdoutPath;               // standard output to this file instead of the terminal
+    bool ignoreHangUp = false;            // start with SIGHUP ignored, as nohup does
     unsigned short rows = 24;
     unsigned short columns = 80;
 };
@@ -37,8 +39,12 @@ public:
 
     const std::string& output() const { return output_; }
 
-    // The wait status once the child has ended, or nothing when it is still running.
+    // The wait status once the child has ended, or nothing when it is still running. Once the
+    // child is reaped, output() holds everything it wrote to the terminal.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+
+    // Closes the terminal's master side, as a terminal emulator that goes away does.
+    void hangUp();
 
     termios terminalModes() const;
     pid_t pid() const { return pid_; }
@@ -46,6 +52,7 @@ public:
 
 private:
     bool readAvailable(int timeoutMs);
+    void drainUntil(std::chrono::steady_clock::time_point deadline);
 
     int master_ = -1;
     pid_t pid_ = -1;
