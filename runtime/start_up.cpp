@@ -1,9 +1,8 @@
 #include "runtime/start_up.h"
 
-#include <unistd.h>
-
 #include "console/console_state.h"
 #include "runtime/floating_point.h"
+#include "runtime/process_end.h"
 #include "runtime/thread_record.h"
 #include "text/random.h"
 
@@ -11,7 +10,7 @@ void startUp(int (*mainRoutine)()) {
     initConsole();
     if (!setUpThreadRecord()) {
         shutDownConsole();
-        _exit(threadRecordFailureExitCode);
+        endProcess(threadRecordFailureExitCode);
     }
     resetRandomState();
     setFloatingPointEnvironment();
@@ -20,7 +19,6 @@ void startUp(int (*mainRoutine)()) {
 
     shutDownConsole();
     releaseThreadRecord();
-    // The window threads end with the process, without clean-up of their own; ending here
-    // directly keeps them from running on into the destruction of static objects.
-    _exit(result);
+    // The window threads end with the process, without clean-up of their own.
+    endProcess(result);
 }
