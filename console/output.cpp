@@ -31,7 +31,7 @@ int writeErrorNumber(int error) {
 }
 
 void writeOutput(const char* bytes, std::size_t count) {
-    if (const int error = writeBytes(consoleState().outputHandle, bytes, count)) raiseError(error);
+    if (const int error = writeShown(consoleState().outputHandle, bytes, count)) raiseError(error);
 }
 
 // The cursor's range on the screen. A terminal that reports 0 for a dimension (serial lines
@@ -61,6 +61,22 @@ int writeBytes(int handle, const void* bytes, std::size_t count) {
     return 0;
 }
 
+int writeShown(int handle, const void* bytes, std::size_t count) {
+    ConsoleState& state = consoleState();
+    if (count > 0 && state.screenIsTerminal && handle == state.screenHandle) {
+        // Wrapping is the terminal's work: only a line end or a carriage return written last is
+        // known to leave the cursor at column 1.
+        const char last = static_cast<const char*>(bytes)[count - 1];
+        state.screenAtLineStart = last == '\n' || last == '\r';
+    }
+    return writeBytes(handle, bytes, count);
+}
+
+void startFreshLine() {
+    const ConsoleState& state = consoleState();
+    if (state.screenIsTerminal && !state.screenAtLineStart) writeShown(state.screenHandle, "\r\n", 2);
+}
+
 void print(const Text& text) {
     if (!text.empty()) writeOutput(text.data(), text.size());
 }
@@ -75,7 +91,7 @@ void printLine(const Text& text) {
 // A coordinate out of range is left out of the control sequence, so the terminal keeps its
 // current value without the position having to be asked for.
 void locate(std::int32_t row, std::int32_t column) {
-    const ConsoleState& state = consoleState();
+    ConsoleState& state = consoleState();
     if (!state.screenIsTerminal) return;
     const ScreenSize size = screenSize(state.screenHandle);
     const bool rowGiven = inRange(row, size.rows);
@@ -91,6 +107,7 @@ void locate(std::int32_t row, std::int32_t column) {
         length = std::snprintf(sequence, sizeof sequence, "\x1b[%dG", column);
     }
     if (length > 0) writeBytes(state.screenHandle, sequence, static_cast<std::size_t>(length));
+    if (columnGiven) state.screenAtLineStart = column == 1;
 }
 
 Text spaces(std::int32_t count) {

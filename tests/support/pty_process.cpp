@@ -26,12 +26,46 @@ void redirect(const std::string& path, int flags, int target) {
     close(fd);
 }
 
-[[noreturn]] void execChild(const PtyOptions& options, pid_t parent) {
+void dieWithParent(pid_t parent) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(126); // the parent ended before the line above took hold
+}
+
+// The session leader's part: waits for the job, through its stops, and ends as it ended.
+[[noreturn]] void waitForJob(pid_t job) {
+    int status = 0;
+    while (waitpid(job, &status, 0) < 0)
+        if (errno != EINTR) _exit(127);
+    if (WIFSIGNALED(status)) {
+        signal(WTERMSIG(status), SIG_DFL);
+        kill(getpid(), WTERMSIG(status));
+    }
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+}
+
+// Makes the caller a foreground job of the terminal on standard input, with the session leader
+// left behind waiting for it. Both sides set the group, so the job owns the terminal before it
+// can touch it.
+void becomeForegroundJob() {
+    const pid_t leader = getpid();
+    const pid_t job = fork();
+    if (job < 0) _exit(126);
+    const pid_t group = job > 0 ? job : getpid();
+    signal(SIGTTOU, SIG_IGN); // a background group may hand the terminal over only so
+    setpgid(group, group);
+    tcsetpgrp(STDIN_FILENO, group);
+    if (job > 0) waitForJob(job);
+    signal(SIGTTOU, SIG_DFL);
+    dieWithParent(leader);
+}
+
+[[noreturn]] void execChild(const PtyOptions& options, pid_t parent) {
+    dieWithParent(parent);
+    if (options.asJob) becomeForegroundJob();
     if (options.ignoreHangUp) signal(SIGHUP, SIG_IGN);
     redirect(options.stdinPath, O_RDONLY, STDIN_FILENO);
     redirect(options.stdoutPath, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+    redirect(options.stderrPath, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
     for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
     std::vector<char*> argv;
     for (const std::string& argument : options.argv) argv.push_back(const_cast<char*>(argument.c_str()));

@@ -17,7 +17,13 @@ struct PtyOptions {
     std::vector<std::string> environment; // "NAME=value" added to the parent's environment
     std::string stdinPath;                // standard input from this file instead of the terminal
     std::string stdoutPath;               // standard output to this file instead of the terminal
+    std::string stderrPath;               // standard error to this file instead of the terminal
     bool ignoreHangUp = false;            // start with SIGHUP ignored, as nohup does
+    // Run as a shell with job control runs a foreground job: in a process group of its own,
+    // under a session leader that waits for it. Only then can the job be stopped: the kernel
+    // drops stop signals for a group without a parent in its session, as the leader's own is.
+    // The job's group is then the terminal's foreground group (tcgetpgrp on masterFd()).
+    bool asJob = false;
     unsigned short rows = 24;
     unsigned short columns = 80;
 };
