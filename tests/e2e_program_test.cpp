@@ -157,7 +157,11 @@ TEST_F(ProgramTest, TranscriptWithRedirectedInputAndOutputIsExact) {
     PtyProcess program(programOptions(input, transcript));
 
     ASSERT_NE(programWindow(), 0u);
-    program.readFor(300ms);
+    // More than ten generations before the quit, however slowly they come.
+    const auto deadline = std::chrono::steady_clock::now() + stepTimeout;
+    while (readFile(transcript).find("Iteration: 11") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
     program.type("q");
     ASSERT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
 
