@@ -2,7 +2,11 @@
 
 #include <unistd.h>
 
+#include "console/console.h"
+
 void reportFailure(const Text& message) {
+    startFreshLine(); // not behind the generation counter or a prompt
+
     // Line ends are 13, 10 everywhere, and the terminal is in raw mode while the program runs.
     const Text line = "tessera: " + message + "\r\n";
     // Nothing sensible can be done if standard error is gone too.

@@ -9,6 +9,9 @@ struct ConsoleState {
     int keyboardHandle = -1; // the controlling terminal, opened for reading; keys come from here
     bool inputIsConsole = false;
     bool screenIsTerminal = false;
+    // Whether the terminal's cursor stands at column 1, as far as the service's own writes tell;
+    // a new process is taken to start on a line of its own.
+    bool screenAtLineStart = true;
 
     unsigned char readAhead[128] = {};
     int readAheadCount = 0;
@@ -26,3 +29,11 @@ struct ConsoleState {
 
 // The process's console state; tests may assign a fresh ConsoleState to it.
 ConsoleState& consoleState();
+
+// The exit code when the console goes away under the program, as for any run that could not do
+// its work.
+inline constexpr int lostConsoleExitCode = 1;
+
+// Ends the process when the terminal has gone away (hung up, or its keyboard reads fail): no
+// key can ever come again. Restores what can be restored and says so on standard error.
+[[noreturn]] void endForLostConsole();

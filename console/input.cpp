@@ -42,7 +42,7 @@ Text makeText(const unsigned char* bytes, std::size_t count) {
 
 // ---- The queue of typed input ----
 
-enum class Reading { bytes, nothing, keyboardGone };
+enum class Reading { bytes, nothing, noKeyboard };
 
 std::span<const unsigned char> typedBytes(const ConsoleState& state) {
     return {state.typedAhead, static_cast<std::size_t>(state.typedAheadCount)};
@@ -53,9 +53,11 @@ void dropTyped(ConsoleState& state, std::size_t count) {
     std::memmove(state.typedAhead, state.typedAhead + count, static_cast<std::size_t>(state.typedAheadCount));
 }
 
-// Appends whatever the keyboard holds, without waiting.
+// Appends whatever the keyboard holds, without waiting. A keyboard that reports its end or an
+// error has gone with its terminal (a hang-up that did not end the process, as under nohup):
+// no key can ever come, so the program ends rather than wait or run unstoppably.
 Reading readTyped(ConsoleState& state) {
-    if (state.keyboardHandle < 0) return Reading::keyboardGone;
+    if (state.keyboardHandle < 0) return Reading::noKeyboard;
     const std::size_t room = sizeof state.typedAhead - static_cast<std::size_t>(state.typedAheadCount);
     const ssize_t count = read(state.keyboardHandle, state.typedAhead + state.typedAheadCount, room);
     if (count > 0) {
@@ -63,13 +65,13 @@ Reading readTyped(ConsoleState& state) {
         return Reading::bytes;
     }
     if (count < 0 && (errno == EAGAIN || errno == EINTR)) return Reading::nothing;
-    return Reading::keyboardGone; // end of file or an error: the terminal has hung up
+    endForLostConsole();
 }
 
 constexpr Clock::time_point noDeadline = Clock::time_point::max();
 
-// Waits until the keyboard holds bytes, at most until `deadline`. False when the time ran out or
-// the keyboard can deliver nothing more.
+// Waits until a read of the keyboard has something to tell (bytes, or that there will be none),
+// at most until `deadline`. False when the time ran out or the keyboard cannot be watched.
 bool awaitTyping(int handle, Clock::time_point deadline) {
     pollfd watched{handle, POLLIN, 0};
     for (;;) {
@@ -80,7 +82,7 @@ bool awaitTyping(int handle, Clock::time_point deadline) {
             timeout = static_cast<int>(left.count());
         }
         const int ready = poll(&watched, 1, timeout);
-        if (ready > 0) return (watched.revents & POLLIN) != 0;
+        if (ready > 0) return (watched.revents & POLLNVAL) == 0;
         if (ready == 0 || errno != EINTR) return false;
     }
 }
@@ -112,7 +114,7 @@ std::optional<DecodedKey> takeKey(bool waitForKey) {
         }
         if (!waitForKey) return std::nullopt;
         // Without a keyboard no key can ever come: the wait never ends, and costs nothing.
-        if (reading == Reading::keyboardGone || !awaitTyping(state.keyboardHandle, noDeadline)) waitForever();
+        if (reading == Reading::noKeyboard || !awaitTyping(state.keyboardHandle, noDeadline)) waitForever();
     }
 }
 
@@ -123,7 +125,7 @@ Text keyText(const DecodedKey& key) { return makeText(key.text, key.length); }
 bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
 
 // A failed echo is of no consequence to the line being typed.
-void echo(const char* bytes, std::size_t count) { writeBytes(consoleState().screenHandle, bytes, count); }
+void echo(const char* bytes, std::size_t count) { writeShown(consoleState().screenHandle, bytes, count); }
 
 // Bell, tab and line feed act on the screen as they would on a console; any other control byte
 // is shown as a caret and a letter (Esc as ^[), the visible stand-in for the glyph a console

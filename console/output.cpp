@@ -27,7 +27,7 @@ RunError writeError(int error) {
 }
 
 void writeOutput(const char* bytes, std::size_t count) {
-    const RunError error = writeBytes(consoleState().outputHandle, bytes, count);
+    const RunError error = writeShown(consoleState().outputHandle, bytes, count);
     if (error != RunError::none) raiseError(error);
 }
 
@@ -58,6 +58,22 @@ RunError writeBytes(int handle, const void* bytes, std::size_t count) {
     return RunError::none;
 }
 
+RunError writeShown(int handle, const void* bytes, std::size_t count) {
+    ConsoleState& state = consoleState();
+    if (count > 0 && state.screenIsTerminal && handle == state.screenHandle) {
+        // Wrapping is the terminal's work: only a line end or a carriage return written last is
+        // known to leave the cursor at column 1.
+        const char last = static_cast<const char*>(bytes)[count - 1];
+        state.screenAtLineStart = last == '\n' || last == '\r';
+    }
+    return writeBytes(handle, bytes, count);
+}
+
+void startFreshLine() {
+    const ConsoleState& state = consoleState();
+    if (state.screenIsTerminal && !state.screenAtLineStart) writeShown(state.screenHandle, "\r\n", 2);
+}
+
 void print(const Text& text) {
     if (!text.empty()) writeOutput(text.data(), text.size());
 }
@@ -72,7 +88,7 @@ void printLine(const Text& text) {
 // A coordinate out of range is left out of the control sequence, so the terminal keeps its
 // current value without the position having to be asked for.
 void locate(std::int32_t row, std::int32_t column) {
-    const ConsoleState& state = consoleState();
+    ConsoleState& state = consoleState();
     if (!state.screenIsTerminal) return;
     const ScreenSize size = screenSize(state.screenHandle);
     const bool rowGiven = inRange(row, size.rows);
@@ -88,6 +104,7 @@ void locate(std::int32_t row, std::int32_t column) {
         length = std::snprintf(sequence, sizeof sequence, "\x1b[%dG", column);
     }
     if (length > 0) writeBytes(state.screenHandle, sequence, static_cast<std::size_t>(length));
+    if (columnGiven) state.screenAtLineStart = column == 1;
 }
 
 Text spaces(std::int32_t count) {

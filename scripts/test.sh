@@ -42,7 +42,7 @@ sanitized=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSERA_BENCHMARKS=OFF)
 
 step "AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/build.sh "$prefix-asan" "${sanitized[@]}" -DTESSERA_SANITIZE=address,undefined
-# The end-to-end tests start the program under faketime's preloaded library, which comes before
+# The end-to-end tests start the program with faketime's library preloaded, which comes before
 # the sanitizer's run-time in the link order; that is harmless for interception.
 ASAN_OPTIONS="verify_asan_link_order=0:detect_leaks=1:log_path=$reports/asan" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan" \

@@ -130,16 +130,17 @@ TEST_F(LineEditor, TypedLinesAreEchoedAndEdited) {
 }
 
 TEST_F(LineEditor, LoneEscIsKeptButNeverReachesTheTerminalRaw) {
-    // Typed with a pause, so the Esc starts no key sequence; echoed raw, Esc then c would make
-    // the terminal reset itself.
-    std::thread typist([this] {
+    // The c is typed only once the Esc has been taken alone and echoed, so the Esc starts no key
+    // sequence; echoed raw, Esc then c would make the terminal reset itself.
+    std::string echo;
+    std::thread typist([&] {
         terminal_.type("\x1b");
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        echo = terminal_.readScreen(2);
         terminal_.type("c\r");
     });
     EXPECT_EQ(readLine(), "\x1b" "c");
     typist.join();
-    EXPECT_EQ(terminal_.readScreen(6), "^[c\r\n");
+    EXPECT_EQ(echo + terminal_.readScreen(3), "^[c\r\n");
 }
 
 TEST_F(LineEditor, CtrlZEndsInputUntilBackspaceTakesItBack) {

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr auto patience = std::chrono::seconds(10);
+constexpr auto patience = std::chrono::seconds(30);
 
 // The probe on a terminal of its own, which is also its standard input and output unless files
 // are named for them.

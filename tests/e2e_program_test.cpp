@@ -16,6 +16,7 @@
 #include "engine/fast_generation.h"
 #include "engine/headless_world.h"
 #include "tests/support/pty_process.h"
+#include "tests/support/temp_path.h"
 #include "tests/support/xvfb_server.h"
 #include "text/numbers.h"
 #include "text/random.h"
@@ -37,15 +38,18 @@ const std::string ruleExamples = "Conway rulesubset (Size/Survive/Born) -- examp
 
 PtyOptions programOptions(std::string stdinPath = "", std::string stdoutPath = "") {
     PtyOptions options;
-    options.argv = {"faketime", "-f", "2026-12-08 12:00:00", TESSERA_EXECUTABLE};
-    options.environment = {"TZ=UTC", "FAKETIME_DONT_FAKE_MONOTONIC=1"};
+    options.argv = {TESSERA_EXECUTABLE};
+    // The clock library preloaded directly: its wrapper program leaves semaphores and shared
+    // memory behind when it is killed, and a later wrapper with the same process id then fails.
+    options.environment = {"LD_PRELOAD=" FAKETIME_LIBRARY, "FAKETIME=2026-12-08 12:00:00", "TZ=UTC",
+                           "FAKETIME_DONT_FAKE_MONOTONIC=1"};
     options.stdinPath = std::move(stdinPath);
     options.stdoutPath = std::move(stdoutPath);
     return options;
 }
 
 std::string writeTempFile(const std::string& name, const std::string& contents) {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = uniqueTempPath(name);
     std::ofstream(path, std::ios::binary) << contents;
     return path;
 }
@@ -63,19 +67,12 @@ int countOf(const std::string& haystack, const std::string& needle) {
     return count;
 }
 
-// The program runs under the clock-freezing wrapper, as its only child.
-pid_t programPid(pid_t wrapper) {
-    std::ifstream children("/proc/" + std::to_string(wrapper) + "/task/" + std::to_string(wrapper) + "/children");
-    pid_t child = 0;
-    return children >> child ? child : wrapper;
-}
-
 // True once the program's main thread sleeps in poll: in single-step mode that is the wait for a
 // key. A key typed before then would be taken by the generation's own poll for a command.
 bool waitUntilWaitingForKey(const PtyProcess& program) {
     const auto deadline = std::chrono::steady_clock::now() + stepTimeout;
     while (std::chrono::steady_clock::now() < deadline) {
-        std::ifstream syscall("/proc/" + std::to_string(programPid(program.pid())) + "/syscall");
+        std::ifstream syscall("/proc/" + std::to_string(program.pid()) + "/syscall");
         long number = -1;
         if (syscall >> number && (number == 7 || number == 271)) return true; // poll, ppoll
         std::this_thread::sleep_for(5ms);
@@ -157,11 +154,15 @@ void startStepping(PtyProcess& program, const std::string& dimensionsAndMode, co
 
 TEST_F(ProgramTest, TranscriptWithRedirectedInputAndOutputIsExact) {
     const std::string input = writeTempFile("answers", "20\r\n30\r\n2\r\n\r\n1/23/3\r\n");
-    const std::string transcript = testing::TempDir() + "transcript";
+    const std::string transcript = uniqueTempPath("transcript");
     PtyProcess program(programOptions(input, transcript));
 
     ASSERT_NE(programWindow(), 0u);
-    program.readFor(300ms);
+    // More than ten generations before the quit, however slowly they come.
+    const auto deadline = std::chrono::steady_clock::now() + stepTimeout;
+    while (readFile(transcript).find("Iteration: 11") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
     program.type("q");
     ASSERT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
 

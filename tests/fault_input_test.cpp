@@ -65,7 +65,7 @@ protected:
 
 TEST_P(InputFault, DefaultsApplyOrTheProgramEndsCleanly) {
     const InputCase& input = GetParam();
-    const std::string path = writeFile(testing::TempDir() + "tessera-input-" + input.name, input.input);
+    const std::string path = writeFile(uniqueTempPath("input"), input.input);
     PtyProcess program(programOptions(path));
 
     if (input.width == 0) {

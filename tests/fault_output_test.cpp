@@ -31,8 +31,9 @@ protected:
         EXPECT_TRUE(modesRestored(program));
     }
 
+    // Unique to the test and the process: tests running side by side must not share a FIFO.
     std::string fifoPath() {
-        const std::string path = testing::TempDir() + "tessera-output-fifo";
+        const std::string path = uniqueTempPath("output-fifo");
         unlink(path.c_str());
         EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
         return path;

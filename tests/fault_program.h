@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "tests/support/pty_process.h"
+#include "tests/support/temp_path.h"
 
 namespace fault {
 

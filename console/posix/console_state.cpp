@@ -4,7 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "console/terminal.h"
+#include "runtime/process_end.h"
 
 ConsoleState& consoleState() {
     static ConsoleState state;
@@ -30,7 +33,16 @@ void initConsole() {
 
 void shutDownConsole() {
     ConsoleState& state = consoleState();
+    startFreshLine(); // so that whatever the shell shows next does not stand behind our text
     restoreTerminalModes();
     if (state.keyboardHandle >= 0) close(state.keyboardHandle);
     state.keyboardHandle = -1;
+}
+
+void endForLostConsole() {
+    restoreTerminalModes();
+    const char message[] = "tessera: the terminal has gone away\r\n";
+    // Standard error may have gone with the terminal; then nothing more can be said.
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, message, std::strlen(message));
+    endProcess(lostConsoleExitCode);
 }

@@ -2,13 +2,16 @@
 
 #include <signal.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 
 namespace {
 
 termios savedModes;
+termios rawModesInForce;
 // The terminal whose modes are to be put back, -1 when there is nothing to restore. Claimed by
 // an atomic exchange so a signal arriving during an ordinary restore cannot restore twice.
 std::atomic<int> rawModeHandle{-1};
@@ -24,6 +27,47 @@ void restoreAndResignal(int signalNumber) {
     // SA_RESETHAND has already put the default action back, and SA_NODEFER leaves the signal
     // unblocked, so raising it again ends the process the way the sender intended.
     raise(signalNumber);
+}
+
+// A stop leaves the terminal as it was found, for the shell and whatever runs meanwhile.
+void restoreAndStop(int) {
+    const int savedErrno = errno;
+    const int handle = rawModeHandle.load();
+    if (handle >= 0) tcsetattr(handle, TCSANOW, &savedModes);
+    // The stop itself is the default action: raised while this handler holds the signal
+    // blocked, it takes effect when the signal is unblocked.
+    signal(SIGTSTP, SIG_DFL);
+    raise(SIGTSTP);
+    sigset_t stopSignal;
+    sigemptyset(&stopSignal);
+    sigaddset(&stopSignal, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stopSignal, nullptr);
+    // Continued: SIGCONT has put the raw mode back, and the next stop is to be caught again.
+    signal(SIGTSTP, restoreAndStop);
+    errno = savedErrno;
+}
+
+// After any stop, SIGSTOP included, the shell may have put its own modes on the terminal. They
+// are replaced only while this process is in the foreground: in the background, setting them
+// would stop it again.
+void reenterRawMode(int) {
+    const int savedErrno = errno;
+    const int handle = rawModeHandle.load();
+    if (handle >= 0 && tcgetpgrp(handle) == getpgrp()) tcsetattr(handle, TCSANOW, &rawModesInForce);
+    errno = savedErrno;
+}
+
+void installJobControlHandlers() {
+    struct sigaction action = {};
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    action.sa_handler = reenterRawMode;
+    sigaction(SIGCONT, &action, nullptr);
+    struct sigaction current = {};
+    sigaction(SIGTSTP, nullptr, &current);
+    if (current.sa_handler == SIG_IGN) return;
+    action.sa_handler = restoreAndStop;
+    sigaction(SIGTSTP, &action, nullptr);
 }
 
 void installRestoringHandlers() {
@@ -44,6 +88,7 @@ void arrangeRestoreAtExit() {
     static const bool registered = [] {
         std::atexit(restoreTerminalModes);
         installRestoringHandlers();
+        installJobControlHandlers();
         return true;
     }();
     (void)registered;
@@ -67,10 +112,10 @@ bool enterRawMode(int handle) {
     if (tcgetattr(handle, &modes) != 0) return false;
     restoreTerminalModes();
     savedModes = modes;
+    rawModesInForce = rawModes(modes);
     rawModeHandle.store(handle);
     arrangeRestoreAtExit();
-    const termios raw = rawModes(modes);
-    return tcsetattr(handle, TCSANOW, &raw) == 0;
+    return tcsetattr(handle, TCSANOW, &rawModesInForce) == 0;
 }
 
 void restoreTerminalModes() {

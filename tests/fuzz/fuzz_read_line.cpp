@@ -3,10 +3,12 @@
 // feeds, carriage returns dropped, long lines cut at 16384 bytes, up to the first byte 26 or the
 // end; after that every call gives the one-byte text 26.
 #include <fuzzer/FuzzedDataProvider.h>
-#include <sys/ioctl.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <thread>
@@ -37,12 +39,23 @@ Chunks cutIntoChunks(FuzzedDataProvider& input) {
     return chunks;
 }
 
-// Writes the chunks one at a time, each once the reader has taken everything before it.
-void writeChunks(int writeEnd, int readEnd, const std::vector<Text>& pieces, const std::atomic<bool>& readerDone) {
+// A pipe of a single page-sized buffer: it reports room for writing only once the reader has
+// taken everything in it, which lets the writer wait for that without spinning.
+void makeSingleBufferPipe(int ends[2]) {
+    require(pipe(ends) == 0, "pipe");
+    require(fcntl(ends[1], F_SETPIPE_SZ, getpagesize()) > 0, "pipe size");
+}
+
+// Writes the chunks one at a time, each once the reader has taken everything before it. A reader
+// that stopped at an end mark closes its end, which ends the writing.
+void writeChunks(int writeEnd, const std::vector<Text>& pieces) {
     for (const Text& piece : pieces) {
-        for (int waiting = 1; waiting > 0 && !readerDone; std::this_thread::yield()) ioctl(readEnd, FIONREAD, &waiting);
-        if (readerDone) break;
-        require(write(writeEnd, piece.data(), piece.size()) == static_cast<ssize_t>(piece.size()), "chunk written");
+        pollfd room{writeEnd, POLLOUT, 0};
+        require(poll(&room, 1, -1) == 1, "room to write");
+        if ((room.revents & POLLOUT) == 0) break;
+        const ssize_t written = write(writeEnd, piece.data(), piece.size());
+        if (written < 0 && errno == EPIPE) break;
+        require(written == static_cast<ssize_t>(piece.size()), "chunk written");
     }
     close(writeEnd);
 }
@@ -82,24 +95,27 @@ void checkLines(const std::vector<Text>& got, const std::vector<Text>& expected)
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    signal(SIGPIPE, SIG_IGN); // a write after the reader has closed fails instead
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     const Chunks chunks = cutIntoChunks(input);
 
     int ends[2];
-    require(pipe(ends) == 0, "pipe");
+    makeSingleBufferPipe(ends);
     ConsoleState& state = consoleState();
     state = ConsoleState{};
     state.inputHandle = ends[0];
-    std::atomic<bool> readerDone{false};
-    std::thread writer(writeChunks, ends[1], ends[0], std::cref(chunks.pieces), std::cref(readerDone));
+    std::thread writer(writeChunks, ends[1], std::cref(chunks.pieces));
 
     const std::vector<Text> expected = expectedLines(chunks.whole);
     const std::vector<Text> got = readUntilEnd(expected.size());
     require(readLine() == Text(1, endMark), "the end stays the end");
-    readerDone = true;
-    writer.join();
     close(ends[0]);
+    writer.join();
 
     checkLines(got, expected);
     return 0;

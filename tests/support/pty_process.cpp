@@ -5,11 +5,13 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -26,11 +28,48 @@ void redirect(const std::string& path, int flags, int target) {
     close(fd);
 }
 
-[[noreturn]] void execChild(const PtyOptions& options) {
+void dieWithParent(pid_t parent) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(126); // the parent ended before the line above took hold
+}
+
+// The session leader's part: waits for the job, through its stops, and ends as it ended.
+[[noreturn]] void waitForJob(pid_t job) {
+    int status = 0;
+    while (waitpid(job, &status, 0) < 0)
+        if (errno != EINTR) _exit(127);
+    if (WIFSIGNALED(status)) {
+        signal(WTERMSIG(status), SIG_DFL);
+        kill(getpid(), WTERMSIG(status));
+    }
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+}
+
+// Makes the caller a foreground job of the terminal on standard input, with the session leader
+// left behind waiting for it. Both sides set the group, so the job owns the terminal before it
+// can touch it.
+void becomeForegroundJob() {
+    const pid_t leader = getpid();
+    const pid_t job = fork();
+    if (job < 0) _exit(126);
+    const pid_t group = job > 0 ? job : getpid();
+    signal(SIGTTOU, SIG_IGN); // a background group may hand the terminal over only so
+    setpgid(group, group);
+    tcsetpgrp(STDIN_FILENO, group);
+    if (job > 0) waitForJob(job);
+    signal(SIGTTOU, SIG_DFL);
+    dieWithParent(leader);
+}
+
+[[noreturn]] void execChild(const PtyOptions& options, pid_t parent) {
+    dieWithParent(parent);
     const rlimit noCore{0, 0}; // an abort or SIGQUIT on purpose dumps no core
     setrlimit(RLIMIT_CORE, &noCore);
+    if (options.asJob) becomeForegroundJob();
+    if (options.ignoreHangUp) signal(SIGHUP, SIG_IGN);
     redirect(options.stdinPath, O_RDONLY, STDIN_FILENO);
     redirect(options.stdoutPath, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+    redirect(options.stderrPath, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
     for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
     std::vector<char*> argv;
     for (const std::string& argument : options.argv) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -38,6 +77,9 @@ void redirect(const std::string& path, int flags, int target) {
     execvp(argv[0], argv.data());
     _exit(127);
 }
+
+// Generous: the drain normally ends at once, when the slave side is found closed.
+constexpr std::chrono::seconds drainTime{10};
 
 int remainingMs(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -74,7 +116,7 @@ void PseudoTerminal::type(const std::string& bytes) const {
 
 std::string PseudoTerminal::readScreen(std::size_t expected) const {
     std::string screen;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (screen.size() < expected && std::chrono::steady_clock::now() < deadline) {
         pollfd watched{master, POLLIN, 0};
         char buffer[4096];
@@ -89,9 +131,10 @@ PtyProcess::PtyProcess(const PtyOptions& options) {
     winsize size{};
     size.ws_row = options.rows;
     size.ws_col = options.columns;
+    const pid_t parent = getpid();
     pid_ = forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ < 0) throw std::runtime_error("forkpty failed");
-    if (pid_ == 0) execChild(options);
+    if (pid_ == 0) execChild(options, parent);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
 }
 
@@ -100,7 +143,7 @@ PtyProcess::~PtyProcess() {
         kill(pid_, SIGKILL);
         waitForExit(std::chrono::seconds(5));
     }
-    close(master_);
+    if (master_ >= 0) close(master_);
 }
 
 void PtyProcess::type(std::string_view bytes) {
@@ -153,12 +196,36 @@ std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             status_ = status;
+            // What the child wrote just before it ended may still sit in the terminal.
+            drainUntil(std::max(deadline, Clock::now() + drainTime));
             break;
         }
         if (remainingMs(deadline) == 0) break;
         readAvailable(10);
     }
     return status_;
+}
+
+// Reads until the slave side is closed by everyone and nothing is left (the master then reports
+// end of file or EIO), or until the deadline if something else still holds the slave open.
+void PtyProcess::drainUntil(Clock::time_point deadline) {
+    if (master_ < 0) return;
+    char buffer[65536];
+    for (;;) {
+        pollfd descriptor{master_, POLLIN, 0};
+        if (poll(&descriptor, 1, remainingMs(deadline)) <= 0) return;
+        const ssize_t count = read(master_, buffer, sizeof buffer);
+        if (count > 0) {
+            output_.append(buffer, static_cast<std::size_t>(count));
+        } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
+            return;
+        }
+    }
+}
+
+void PtyProcess::hangUp() {
+    close(master_);
+    master_ = -1;
 }
 
 termios PtyProcess::terminalModes() const {

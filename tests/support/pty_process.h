@@ -23,17 +23,25 @@ struct PseudoTerminal {
 
     // Types every byte, waiting while the terminal's input buffer is full.
     void type(const std::string& bytes) const;
-    // What the slave side wrote, read until `expected` bytes came or two seconds passed.
+    // What the slave side wrote, read until `expected` bytes came or a generous deadline passed.
     std::string readScreen(std::size_t expected) const;
 };
 
 // A child process whose controlling terminal is a fresh pseudo-terminal, driven as a person
-// would: bytes typed at the terminal, everything the terminal shows read back.
+// would: bytes typed at the terminal, everything the terminal shows read back. The child is
+// killed when the thread that started it ends, so a test that dies leaves nothing running.
 struct PtyOptions {
     std::vector<std::string> argv;
     std::vector<std::string> environment; // "NAME=value" added to the parent's environment
     std::string stdinPath;                // standard input from this file instead of the terminal
     std::string stdoutPath;               // standard output to this file instead of the terminal
+    std::string stderrPath;               // standard error to this file instead of the terminal
+    bool ignoreHangUp = false;            // start with SIGHUP ignored, as nohup does
+    // Run as a shell with job control runs a foreground job: in a process group of its own,
+    // under a session leader that waits for it. Only then can the job be stopped: the kernel
+    // drops stop signals for a group without a parent in its session, as the leader's own is.
+    // The job's group is then the terminal's foreground group (tcgetpgrp on masterFd()).
+    bool asJob = false;
     unsigned short rows = 24;
     unsigned short columns = 80;
 };
@@ -55,8 +63,12 @@ public:
 
     const std::string& output() const { return output_; }
 
-    // The wait status once the child has ended, or nothing when it is still running.
+    // The wait status once the child has ended, or nothing when it is still running. Once the
+    // child is reaped, output() holds everything it wrote to the terminal.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+
+    // Closes the terminal's master side, as a terminal emulator that goes away does.
+    void hangUp();
 
     termios terminalModes() const;
     pid_t pid() const { return pid_; }
@@ -64,6 +76,7 @@ public:
 
 private:
     bool readAvailable(int timeoutMs);
+    void drainUntil(std::chrono::steady_clock::time_point deadline);
 
     int master_ = -1;
     pid_t pid_ = -1;

@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,8 +16,6 @@
 #include <thread>
 #include <cstdlib>
 #include <memory>
-
-extern char** environ;
 
 namespace {
 constexpr int startTimeoutMilliseconds = 20000;
@@ -55,6 +53,27 @@ Display* openDisplayPatiently() {
     return nullptr;
 }
 
+// Starts Xvfb, which reports its display number on `displayFd`. The server is killed when the
+// thread that started it ends, so a test that dies leaves no server behind.
+pid_t startServer(int displayFd) {
+    const std::string fd = std::to_string(displayFd);
+    // -noreset: a server that resets when its last client leaves drops connections arriving
+    // meanwhile, and the tests connect and disconnect all the time.
+    const char* arguments[] = {"Xvfb",      "-displayfd", fd.c_str(), "-screen",  "0",
+                               "1280x1024x24", "-nolisten", "tcp",     "-noreset", nullptr};
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    // Only async-signal-safe calls from here on: the test may run other threads.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(126);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    execv("/usr/bin/Xvfb", const_cast<char* const*>(arguments));
+    _exit(127);
+}
+
 struct XFreeDeleter {
     void operator()(void* data) const { XFree(data); }
 };
@@ -64,21 +83,9 @@ XvfbServer::XvfbServer() {
     int ends[2];
     if (pipe(ends) != 0) return;
     fcntl(ends[0], F_SETFD, FD_CLOEXEC);
-    const std::string fd = std::to_string(ends[1]);
-    // -noreset: a server that resets when its last client leaves drops connections arriving
-    // meanwhile, and the tests connect and disconnect all the time.
-    const char* arguments[] = {"Xvfb",      "-displayfd", fd.c_str(), "-screen",  "0",
-                               "1280x1024x24", "-nolisten", "tcp",     "-noreset", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid;
-    const int spawned = posix_spawn(&pid, "/usr/bin/Xvfb", &actions, nullptr,
-                                    const_cast<char* const*>(arguments), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = startServer(ends[1]);
     close(ends[1]);
-    if (spawned == 0) {
+    if (pid > 0) {
         pid_ = pid;
         display_ = readDisplayNumber(ends[0]);
     }
