@@ -123,9 +123,10 @@ void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std:
         target.canvas->notePoint(std::int32_t(end - 1), y);
         return;
     }
-    // Positions past the largest 32-bit one do not exist, so the row ends before them.
+    // Positions past the largest 32-bit one do not exist, so the row ends before them. The
+    // canvas's own plot gives each pixel setPixel's result, on the target or off it.
     const std::int32_t drawn = std::int32_t(std::min<std::int64_t>(count, std::int64_t(INT32_MAX) - x + 1));
-    for (std::int32_t k = 0; k < drawn; ++k) setPixel(x + k, y, rgb(greys[k], greys[k], greys[k]));
+    for (std::int32_t k = 0; k < drawn; ++k) setPixelOffTarget(x + k, y, rgb(greys[k], greys[k], greys[k]));
 }
 
 void setPixelRelative(double x, double y, ColourValue colour) {

@@ -10,6 +10,16 @@ using ColourValue = std::uint32_t; // red bits 0-7, green 8-15, blue 16-23
 
 inline constexpr ColourValue foregroundColour = 0xFFFFFFFF;
 
+inline ColourValue rgb(std::int32_t red, std::int32_t green, std::int32_t blue) {
+    const auto channel = [](std::int32_t value) -> ColourValue {
+        // Cell values are nearly always in range: one well-predicted test instead of two clamps.
+        if (static_cast<std::uint32_t>(value) <= 255) [[likely]]
+            return static_cast<ColourValue>(value);
+        return value < 0 ? 0 : 255;
+    };
+    return channel(red) | channel(green) << 8 | channel(blue) << 16;
+}
+
 // How a ColourValue becomes a 32-bit pixel of a display with 8-bit channels in three adjacent
 // bytes, green in the middle: red and blue swap places or not, and the three bytes sit at the
 // bottom of the pixel or one byte up. Constant shifts keep the conversion cheap per pixel.

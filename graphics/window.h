@@ -58,13 +58,3 @@ inline void setPixel(double x, double y, ColourValue colour, bool relative = fal
     else
         setPixel(storeInt32(x), storeInt32(y), colour);
 }
-
-inline ColourValue rgb(std::int32_t red, std::int32_t green, std::int32_t blue) {
-    const auto channel = [](std::int32_t value) -> ColourValue {
-        // Cell values are nearly always in range: one well-predicted test instead of two clamps.
-        if (static_cast<std::uint32_t>(value) <= 255) [[likely]]
-            return static_cast<ColourValue>(value);
-        return value < 0 ? 0 : 255;
-    };
-    return channel(red) | channel(green) << 8 | channel(blue) << 16;
-}

@@ -9,11 +9,6 @@
 #include "console/terminal.h"
 #include "runtime/process_end.h"
 
-ConsoleState& consoleState() {
-    static ConsoleState state;
-    return state;
-}
-
 void initConsole() {
     ConsoleState& state = consoleState();
     state = ConsoleState{};
