@@ -1,15 +1,14 @@
 #include "runtime/start_up.h"
 
-#include <unistd.h>
-
 #include "runtime/floating_point.h"
+#include "runtime/process_exit.h"
 #include "runtime/thread_record.h"
 
 void startUp(int (*mainRoutine)(), ServiceHooks services) {
     services.prepare();
     if (!setUpThreadRecord()) {
         services.release();
-        _exit(threadRecordFailureExitCode);
+        endProcess(threadRecordFailureExitCode);
     }
     setFloatingPointEnvironment();
 
@@ -19,5 +18,5 @@ void startUp(int (*mainRoutine)(), ServiceHooks services) {
     releaseThreadRecord();
     // The window threads end with the process, without clean-up of their own; ending here
     // directly keeps them from running on into the destruction of static objects.
-    _exit(result);
+    endProcess(result);
 }
