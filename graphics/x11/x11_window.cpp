@@ -5,8 +5,10 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cerrno>
@@ -62,6 +64,30 @@ struct FrameSettings {
     std::int32_t x, y, width, height;
     std::uint32_t style;
 };
+
+} // namespace
+
+WakeUpChannel::WakeUpChannel() : waitable_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+WakeUpChannel::~WakeUpChannel() {
+    if (usable()) close(static_cast<int>(waitable_));
+}
+
+bool WakeUpChannel::usable() const { return waitable_ >= 0; }
+
+// The counter cannot overflow in practice.
+bool WakeUpChannel::raise() {
+    const std::uint64_t one = 1;
+    return write(static_cast<int>(waitable_), &one, sizeof one) == sizeof one;
+}
+
+void WakeUpChannel::lower() {
+    std::uint64_t count = 0;
+    while (read(static_cast<int>(waitable_), &count, sizeof count) > 0) {
+    }
+}
+
+namespace {
 
 void releaseSharedPixels(std::uint32_t* pixels) { shmdt(pixels); }
 void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
@@ -338,7 +364,7 @@ void X11Window::leaveRegistry() {
 
 void X11Window::run() {
     pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0},
-                       {canvas_->requests().wakeUpFd(), POLLIN, 0}};
+                       {static_cast<int>(canvas_->requests().wakeUp().waitable()), POLLIN, 0}};
     for (;;) {
         handlePendingEvents();
         if (closed_ || connectionLost_) return;

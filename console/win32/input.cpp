@@ -1,0 +1,257 @@
+#include "console/console.h"
+#include "console/output_channel.h"
+
+#include <cstring>
+#include <new>
+#include <optional>
+
+#include "console/win32/console_state.h"
+
+namespace {
+
+constexpr std::size_t longestLine = 16384;
+constexpr unsigned char backspace = 8;
+constexpr unsigned char lineFeed = 10;
+constexpr unsigned char enter = 13;
+constexpr unsigned char endOfInput = 26; // Ctrl+Z, and the end-of-data mark of redirected input
+constexpr unsigned char escapeScanCode = 1;
+
+Text makeText(const unsigned char* bytes, std::size_t count) {
+    try {
+        return Text(reinterpret_cast<const char*>(bytes), count);
+    } catch (const std::bad_alloc&) {
+        return Text();
+    }
+}
+
+// ---- Keys from the console's input queue ----
+
+bool isLetterKey(unsigned char scanCode) {
+    return (scanCode >= 16 && scanCode <= 25) || (scanCode >= 30 && scanCode <= 38) || (scanCode >= 44 && scanCode <= 50);
+}
+
+// Ctrl, Shift, Alt, Caps Lock, Num Lock and Scroll Lock pressed on their own.
+bool isLoneModifier(unsigned char scanCode) {
+    switch (scanCode) {
+    case 29: case 42: case 54: case 56: case 58: case 69: case 70: return true;
+    default: return false;
+    }
+}
+
+struct KeyPair {
+    unsigned char scanCode;
+    char unshifted;
+    char shifted;
+};
+
+// The keys whose characters Caps Lock must not change: digits and punctuation follow Shift alone.
+constexpr KeyPair capsLockPairs[] = {
+    {2, '1', '!'},  {3, '2', '@'},  {4, '3', '#'},  {5, '4', '$'},   {6, '5', '%'},  {7, '6', '^'},  {8, '7', '&'},
+    {9, '8', '*'},  {10, '9', '('}, {11, '0', ')'}, {12, '-', '_'},  {13, '=', '+'}, {26, '[', '{'}, {27, ']', '}'},
+    {39, ';', ':'}, {40, '\'', '"'}, {41, '`', '~'}, {43, '\\', '|'}, {51, ',', '<'}, {52, '.', '>'}, {53, '/', '?'},
+};
+
+unsigned char capsLockCorrected(const KEY_EVENT_RECORD& key, unsigned char c) {
+    if (!(key.dwControlKeyState & CAPSLOCK_ON)) return c;
+    const bool shift = (key.dwControlKeyState & SHIFT_PRESSED) != 0;
+    for (const KeyPair& pair : capsLockPairs) {
+        if (pair.scanCode != static_cast<unsigned char>(key.wVirtualScanCode)) continue;
+        if (shift && c == static_cast<unsigned char>(pair.unshifted)) return static_cast<unsigned char>(pair.shifted);
+        if (!shift && c == static_cast<unsigned char>(pair.shifted)) return static_cast<unsigned char>(pair.unshifted);
+    }
+    return c;
+}
+
+struct KeyBytes {
+    unsigned char text[2] = {};
+    std::size_t length = 0;
+};
+
+KeyBytes withScanCode(unsigned char scanCode) { return {{0, scanCode}, 2}; }
+
+KeyBytes character(unsigned char c) { return {{c, 0}, 1}; }
+
+// The key an event at the front of the queue stands for, or nothing when the event is to be
+// skipped (not a key, a release, a modifier alone).
+std::optional<KeyBytes> keyOfEvent(const INPUT_RECORD& event) {
+    if (event.EventType != KEY_EVENT || !event.Event.KeyEvent.bKeyDown) return std::nullopt;
+    const KEY_EVENT_RECORD& key = event.Event.KeyEvent;
+    const auto scanCode = static_cast<unsigned char>(key.wVirtualScanCode);
+    const auto c = static_cast<unsigned char>(key.uChar.AsciiChar);
+    const bool alt = (key.dwControlKeyState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0;
+    if (c != 0) return alt && isLetterKey(scanCode) ? withScanCode(scanCode) : character(capsLockCorrected(key, c));
+    if (isLoneModifier(scanCode)) return std::nullopt;
+    // Esc reported without its character: it is the character 27 whether Caps Lock is on or not,
+    // as it is when the console does report it.
+    if (scanCode == escapeScanCode) return character(27);
+    return withScanCode(scanCode);
+}
+
+// The first key in the queue, taken out of it; events before it that are no key are dropped.
+std::optional<KeyBytes> takeKey() {
+    const HANDLE keyboard = consoleState().keyboardHandle;
+    for (;;) {
+        INPUT_RECORD event = {};
+        DWORD count = 0;
+        if (!PeekConsoleInputA(keyboard, &event, 1, &count) || count == 0) return std::nullopt;
+        const std::optional<KeyBytes> key = keyOfEvent(event);
+        ReadConsoleInputA(keyboard, &event, 1, &count);
+        if (key) return key;
+    }
+}
+
+Text keyText(const KeyBytes& key) { return makeText(key.text, key.length); }
+
+// ---- The line editor, for standard input on the console ----
+
+// A failed echo is of no consequence to the line being typed.
+void echo(const char* bytes, std::size_t count) {
+    DWORD written = 0;
+    for (std::size_t k = 0; k < count; ++k) WriteFile(consoleState().screenHandle, bytes + k, 1, &written, nullptr);
+}
+
+// In mode 0 the console hands over one typed character at a time and skips keys without one.
+unsigned char nextTypedByte() {
+    for (;;) {
+        Sleep(1);
+        unsigned char c = 0;
+        DWORD count = 0;
+        if (ReadFile(consoleState().keyboardHandle, &c, 1, &count, nullptr) && count == 1) return c;
+    }
+}
+
+// After Ctrl+Z only Enter and Backspace count. True when Enter ended the line; false when
+// Backspace took the Ctrl+Z back.
+bool endOfInputState(ConsoleState& state) {
+    state.inputEnded = true;
+    echo("^Z", 2);
+    for (;;) {
+        const unsigned char c = nextTypedByte();
+        if (c == enter) {
+            echo("\r\n", 2);
+            return true;
+        }
+        if (c == backspace) {
+            state.inputEnded = false;
+            echo("\b\b  \b\b", 6);
+            return false;
+        }
+    }
+}
+
+Text editLine() {
+    ConsoleState& state = consoleState();
+    unsigned char line[longestLine];
+    std::size_t length = 0;
+    if (state.inputEnded && endOfInputState(state)) return Text();
+    for (;;) {
+        const unsigned char c = nextTypedByte();
+        if (c == backspace) {
+            if (length > 0) {
+                --length;
+                echo("\b \b", 3);
+            }
+        } else if (c == enter) {
+            echo("\r\n", 2);
+            break;
+        } else if (c == endOfInput) {
+            if (endOfInputState(state)) break;
+        } else {
+            line[length++] = c;
+            echo(reinterpret_cast<const char*>(&c), 1);
+            if (length == longestLine) {
+                echo("\r\n", 2);
+                break;
+            }
+        }
+    }
+    return makeText(line, length);
+}
+
+// ---- Redirected standard input ----
+
+// Reads what standard input holds, waiting for it; at the end of the data, or when the read fails,
+// the end-of-data mark. A pipe ends only when its writer has closed it.
+void refillReadAhead(ConsoleState& state) {
+    DWORD count = 0;
+    if (!ReadFile(state.inputHandle, state.readAhead, sizeof state.readAhead, &count, nullptr)) count = 0;
+    if (count > 0) {
+        state.readAheadCount = static_cast<int>(count);
+    } else {
+        state.readAhead[0] = endOfInput;
+        state.readAheadCount = 1;
+    }
+}
+
+bool isEmptyPipe(HANDLE input) {
+    DWORD waiting = 0;
+    return PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr) && waiting == 0;
+}
+
+// The read-ahead after a completed line, which finds out early that the data has ended. A pipe
+// that holds nothing yet may only be waiting for its writer: the read is put off to the next
+// readLine rather than the input taken as ended.
+void readAheadAfterLine(ConsoleState& state, bool waitForData) {
+    state.readAheadDeferred = !waitForData && isEmptyPipe(state.inputHandle);
+    if (state.readAheadDeferred) return;
+    refillReadAhead(state);
+    if (state.readAhead[0] == endOfInput) state.inputEnded = true;
+}
+
+void keepUnconsumed(ConsoleState& state, int consumed) {
+    state.readAheadCount -= consumed;
+    std::memmove(state.readAhead, state.readAhead + consumed, static_cast<std::size_t>(state.readAheadCount));
+}
+
+Text readRedirectedLine() {
+    ConsoleState& state = consoleState();
+    if (state.readAheadDeferred) readAheadAfterLine(state, true);
+    unsigned char line[longestLine];
+    std::size_t length = 0;
+    int next = 0;
+    for (;;) {
+        if (next == state.readAheadCount) {
+            next = 0;
+            refillReadAhead(state);
+        }
+        const unsigned char c = state.readAhead[next];
+        if (c == endOfInput) {
+            if (state.inputEnded) {
+                state.readAhead[0] = endOfInput;
+                state.readAheadCount = 1;
+                return Text(1, static_cast<char>(endOfInput));
+            }
+            state.inputEnded = true;
+            break; // the mark stays at the front for the next call
+        }
+        ++next;
+        if (c == lineFeed) break;
+        if (c == enter) continue;
+        line[length++] = c;
+        if (length == longestLine) break;
+    }
+    keepUnconsumed(state, next);
+    if (state.readAheadCount == 0) readAheadAfterLine(state, false);
+    return makeText(line, length);
+}
+
+} // namespace
+
+Text readLine() { return consoleState().inputIsConsole ? editLine() : readRedirectedLine(); }
+
+Text pollKey() {
+    const std::optional<KeyBytes> key = takeKey();
+    return key ? keyText(*key) : Text();
+}
+
+Text waitKey() {
+    for (;;) {
+        Sleep(1);
+        if (const std::optional<KeyBytes> key = takeKey()) return keyText(*key);
+    }
+}
+
+bool redirectedInputHasEnded() {
+    const ConsoleState& console = consoleState();
+    return !console.inputIsConsole && console.inputEnded;
+}
