@@ -153,6 +153,9 @@ std::optional<int> PtyProcess::waitForExit(std::chrono::milliseconds timeout) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             status_ = status;
+            // What the child wrote just before it ended may still be in the terminal.
+            while (readAvailable(0)) {
+            }
             break;
         }
         if (remainingMs(deadline) == 0) break;
