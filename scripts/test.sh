@@ -80,4 +80,7 @@ done
 step "Windows build and its tests under Wine"
 scripts/test-windows.sh "$prefix" "$prefix-windows"
 
+step "packages"
+scripts/test-packages.sh "$prefix" "$prefix-windows"
+
 step "all tests passed"
