@@ -12,6 +12,7 @@
 
 #include "console/console_state.h"
 #include "console/key_decoder.h"
+#include "console/redirected_input.h"
 #include "console/write.h"
 #include "runtime/errors.h"
 
@@ -21,8 +22,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t longestLine = 16384;
 constexpr unsigned char enter = 13;
-constexpr unsigned char lineFeed = 10;
-constexpr unsigned char endOfInput = 26; // Ctrl+Z, and the end-of-data mark of redirected input
+constexpr unsigned char endOfInput = 26; // Ctrl+Z
 // How long the rest of an escape sequence is waited for before what has come is taken as it is.
 constexpr std::chrono::milliseconds sequenceWait{40};
 
@@ -216,71 +216,28 @@ ssize_t readInput(int handle, unsigned char* buffer, std::size_t size) {
     }
 }
 
-// Whether a read of standard input would return at once (data, end of data or an error).
-bool inputReady(int handle) {
-    pollfd watched{handle, POLLIN, 0};
-    return poll(&watched, 1, 0) > 0;
-}
-
 void refillReadAhead(ConsoleState& state) {
     const ssize_t count = readInput(state.inputHandle, state.readAhead, sizeof state.readAhead);
     if (count > 0) {
         state.readAheadCount = static_cast<int>(count);
     } else {
-        state.readAhead[0] = endOfInput;
+        state.readAhead[0] = redirected::endOfData;
         state.readAheadCount = 1;
     }
 }
 
-// The read-ahead after a completed line, which finds out early that the data has ended. When a
-// pipe holds nothing yet it is put off to the next readLine rather than taken as the end.
-void readAheadAfterLine(ConsoleState& state, bool waitForData) {
-    state.readAheadDeferred = !waitForData && !inputReady(state.inputHandle);
-    if (state.readAheadDeferred) return;
-    refillReadAhead(state);
-    if (state.readAhead[0] == endOfInput) state.inputEnded = true;
-}
-
-void keepUnconsumed(ConsoleState& state, int consumed) {
-    state.readAheadCount -= consumed;
-    std::memmove(state.readAhead, state.readAhead + consumed, static_cast<std::size_t>(state.readAheadCount));
-}
-
-Text readRedirectedLine() {
-    ConsoleState& state = consoleState();
-    if (state.readAheadDeferred) readAheadAfterLine(state, true);
-    unsigned char line[longestLine];
-    std::size_t length = 0;
-    int next = 0;
-    for (;;) {
-        if (next == state.readAheadCount) {
-            next = 0;
-            refillReadAhead(state);
-        }
-        const unsigned char c = state.readAhead[next];
-        if (c == endOfInput) {
-            if (state.inputEnded) {
-                state.readAhead[0] = endOfInput;
-                state.readAheadCount = 1;
-                return Text(1, static_cast<char>(endOfInput));
-            }
-            state.inputEnded = true;
-            break; // the mark stays at the front for the next call
-        }
-        ++next;
-        if (c == lineFeed) break;
-        if (c == enter) continue;
-        line[length++] = c;
-        if (length == longestLine) break;
-    }
-    keepUnconsumed(state, next);
-    if (state.readAheadCount == 0) readAheadAfterLine(state, false);
-    return makeText(line, length);
+// Whether a read of standard input would return at once (data, end of data or an error).
+bool inputWaiting(const ConsoleState& state) {
+    pollfd watched{state.inputHandle, POLLIN, 0};
+    return poll(&watched, 1, 0) > 0;
 }
 
 } // namespace
 
-Text readLine() { return consoleState().inputIsConsole ? editLine() : readRedirectedLine(); }
+Text readLine() {
+    ConsoleState& state = consoleState();
+    return state.inputIsConsole ? editLine() : redirected::readLine(state, refillReadAhead, inputWaiting);
+}
 
 Text pollKey() {
     const std::optional<DecodedKey> key = takeKey(false);

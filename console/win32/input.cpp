@@ -1,7 +1,7 @@
 #include "console/console.h"
 #include "console/output_channel.h"
+#include "console/redirected_input.h"
 
-#include <cstring>
 #include <new>
 #include <optional>
 
@@ -11,9 +11,8 @@ namespace {
 
 constexpr std::size_t longestLine = 16384;
 constexpr unsigned char backspace = 8;
-constexpr unsigned char lineFeed = 10;
 constexpr unsigned char enter = 13;
-constexpr unsigned char endOfInput = 26; // Ctrl+Z, and the end-of-data mark of redirected input
+constexpr unsigned char endOfInput = 26; // Ctrl+Z
 constexpr unsigned char escapeScanCode = 1;
 
 Text makeText(const unsigned char* bytes, std::size_t count) {
@@ -178,66 +177,23 @@ void refillReadAhead(ConsoleState& state) {
     if (count > 0) {
         state.readAheadCount = static_cast<int>(count);
     } else {
-        state.readAhead[0] = endOfInput;
+        state.readAhead[0] = redirected::endOfData;
         state.readAheadCount = 1;
     }
 }
 
-bool isEmptyPipe(HANDLE input) {
+// A pipe that holds nothing yet may only be waiting for its writer.
+bool inputWaiting(const ConsoleState& state) {
     DWORD waiting = 0;
-    return PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr) && waiting == 0;
-}
-
-// The read-ahead after a completed line, which finds out early that the data has ended. A pipe
-// that holds nothing yet may only be waiting for its writer: the read is put off to the next
-// readLine rather than the input taken as ended.
-void readAheadAfterLine(ConsoleState& state, bool waitForData) {
-    state.readAheadDeferred = !waitForData && isEmptyPipe(state.inputHandle);
-    if (state.readAheadDeferred) return;
-    refillReadAhead(state);
-    if (state.readAhead[0] == endOfInput) state.inputEnded = true;
-}
-
-void keepUnconsumed(ConsoleState& state, int consumed) {
-    state.readAheadCount -= consumed;
-    std::memmove(state.readAhead, state.readAhead + consumed, static_cast<std::size_t>(state.readAheadCount));
-}
-
-Text readRedirectedLine() {
-    ConsoleState& state = consoleState();
-    if (state.readAheadDeferred) readAheadAfterLine(state, true);
-    unsigned char line[longestLine];
-    std::size_t length = 0;
-    int next = 0;
-    for (;;) {
-        if (next == state.readAheadCount) {
-            next = 0;
-            refillReadAhead(state);
-        }
-        const unsigned char c = state.readAhead[next];
-        if (c == endOfInput) {
-            if (state.inputEnded) {
-                state.readAhead[0] = endOfInput;
-                state.readAheadCount = 1;
-                return Text(1, static_cast<char>(endOfInput));
-            }
-            state.inputEnded = true;
-            break; // the mark stays at the front for the next call
-        }
-        ++next;
-        if (c == lineFeed) break;
-        if (c == enter) continue;
-        line[length++] = c;
-        if (length == longestLine) break;
-    }
-    keepUnconsumed(state, next);
-    if (state.readAheadCount == 0) readAheadAfterLine(state, false);
-    return makeText(line, length);
+    return !PeekNamedPipe(state.inputHandle, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
 }
 
 } // namespace
 
-Text readLine() { return consoleState().inputIsConsole ? editLine() : readRedirectedLine(); }
+Text readLine() {
+    ConsoleState& state = consoleState();
+    return state.inputIsConsole ? editLine() : redirected::readLine(state, refillReadAhead, inputWaiting);
+}
 
 Text pollKey() {
     const std::optional<KeyBytes> key = takeKey();
