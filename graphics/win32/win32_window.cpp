@@ -2,13 +2,12 @@
 // window's own message loop. Drawing threads reach it only through the canvas's paint requests.
 #include <windows.h>
 
-#include <future>
 #include <new>
-#include <thread>
 
 #include "graphics/frame_style.h"
 #include "graphics/window.h"
 #include "graphics/window_registry.h"
+#include "graphics/window_thread.h"
 #include "runtime/thread_record.h"
 
 namespace {
@@ -17,11 +16,6 @@ const char frameClassName[] = "TesseraFrame";
 const char canvasClassName[] = "TesseraCanvas";
 constexpr int fontPointSize = 8;
 
-struct FrameSettings {
-    Text caption;
-    std::int32_t x, y, width, height;
-    std::uint32_t style;
-};
 
 // The canvas's pixels are a view of a section of our own that the DIB section shares, so the
 // canvas can keep its memory after the window and its bitmap are gone.
@@ -61,6 +55,8 @@ public:
     WindowHandle frameHandle() const { return reinterpret_cast<WindowHandle>(frame_); }
     // Until the user closes the window.
     void run();
+    // The windows go with the object; nothing needs releasing before the records go.
+    void finish() {}
 
     // The window procedures' work; `window` is the frame or the canvas window, also while it is
     // being created and its handle is not stored yet.
@@ -269,22 +265,6 @@ LRESULT Win32Window::canvasMessage(HWND window, UINT message, WPARAM wParam, LPA
     }
 }
 
-void runWindowThread(FrameSettings settings, std::promise<WindowHandle> report) {
-    Win32Window window;
-    bool made = false;
-    try {
-        made = window.create(settings) && window.enterIntoRegistry();
-    } catch (const std::bad_alloc&) {
-    }
-    if (!made) {
-        report.set_value(0);
-        return;
-    }
-    report.set_value(window.frameHandle());
-    window.run();
-    window.leaveRegistry();
-}
-
 } // namespace
 
 WakeUpChannel::WakeUpChannel()
@@ -303,14 +283,7 @@ void WakeUpChannel::lower() {}
 
 WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std::int32_t width,
                         std::int32_t height, std::uint32_t style) {
-    std::promise<WindowHandle> report;
-    std::future<WindowHandle> handle = report.get_future();
-    try {
-        std::thread(runWindowThread, FrameSettings{caption, x, y, width, height, style}, std::move(report)).detach();
-    } catch (const std::exception&) { // no thread or no memory for its settings
-        return 0;
-    }
-    return handle.get();
+    return openWindowOnThread<Win32Window>({caption, x, y, width, height, style});
 }
 
 // Windows has no display name; the desktop the window would have opened on stands in for it.

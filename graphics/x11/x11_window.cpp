@@ -22,6 +22,7 @@
 #include "graphics/frame_style.h"
 #include "graphics/window.h"
 #include "graphics/window_registry.h"
+#include "graphics/window_thread.h"
 
 namespace {
 // X11 has no system colours: a light grey face and black text.
@@ -59,11 +60,6 @@ void installErrorHandlers() {
     });
 }
 
-struct FrameSettings {
-    Text caption;
-    std::int32_t x, y, width, height;
-    std::uint32_t style;
-};
 
 } // namespace
 
@@ -107,6 +103,9 @@ public:
     void run();
     // Releases everything on the server and closes the connection.
     void disconnect();
+    // Disconnected before the records go: once the window is seen to be closed, this thread
+    // makes no further Xlib call that could meet a process already tearing Xlib down.
+    void finish() { disconnect(); }
 
 private:
     bool openDisplay();
@@ -433,38 +432,11 @@ void X11Window::activate() {
     XRaiseWindow(display_, frame_);
 }
 
-void runWindowThread(FrameSettings settings, std::promise<WindowHandle> report) {
-    X11Window window;
-    bool made = false;
-    try {
-        made = window.create(settings) && window.enterIntoRegistry();
-    } catch (const std::bad_alloc&) {
-    }
-    if (!made) {
-        report.set_value(0);
-        return;
-    }
-    report.set_value(window.frameHandle());
-    window.run();
-    // Disconnected before the records go: once the window is seen to be closed, this thread
-    // makes no further Xlib call that could meet a process already tearing Xlib down.
-    window.disconnect();
-    window.leaveRegistry();
-}
 } // namespace
 
 WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std::int32_t width,
                         std::int32_t height, std::uint32_t style) {
-    std::promise<WindowHandle> report;
-    std::future<WindowHandle> handle = report.get_future();
-    try {
-        std::thread(runWindowThread, FrameSettings{caption, x, y, width, height, style},
-                    std::move(report))
-            .detach();
-    } catch (const std::exception&) { // no thread or no memory for its settings
-        return 0;
-    }
-    return handle.get();
+    return openWindowOnThread<X11Window>({caption, x, y, width, height, style});
 }
 
 Text displayName() {
