@@ -12,6 +12,7 @@
 
 #include "console/console_state.h"
 #include "console/key_decoder.h"
+#include "console/line_editor.h"
 #include "console/redirected_input.h"
 #include "console/write.h"
 #include "runtime/errors.h"
@@ -20,9 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t longestLine = 16384;
-constexpr unsigned char enter = 13;
-constexpr unsigned char endOfInput = 26; // Ctrl+Z
 // How long the rest of an escape sequence is waited for before what has come is taken as it is.
 constexpr std::chrono::milliseconds sequenceWait{40};
 
@@ -120,84 +118,39 @@ Text keyText(const DecodedKey& key) { return makeText(key.text, key.length); }
 
 // ---- The line editor, for standard input on the terminal ----
 
-bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
-
-// A failed echo is of no consequence to the line being typed.
-void echo(const char* bytes, std::size_t count) { writeBytes(consoleState().screenHandle, bytes, count); }
-
 // Bell, tab and line feed act on the screen as they would on a console; any other control byte
 // is shown as a caret and a letter (Esc as ^[), the visible stand-in for the glyph a console
 // draws. Echoed raw, a typed Esc would start a control sequence of the terminal's own.
 bool echoedAsCaret(unsigned char c) { return (c < 32 && c != 7 && c != 9 && c != 10) || c == 127; }
 
-void echoTyped(unsigned char c) {
-    if (echoedAsCaret(c)) {
-        const char caret[2] = {'^', static_cast<char>(c ^ 0x40)};
-        echo(caret, 2);
-    } else {
-        echo(reinterpret_cast<const char*>(&c), 1);
-    }
-}
-
-void echoErase(unsigned char c) {
-    if (echoedAsCaret(c))
-        echo("\b\b  \b\b", 6);
-    else
-        echo("\b \b", 3);
-}
-
-// Keys that produce no character do nothing in a line.
-unsigned char nextTypedCharacter() {
-    for (;;) {
-        const DecodedKey key = *takeKey(true);
-        if (key.length == 1) return key.text[0];
-    }
-}
-
-// After Ctrl+Z only Enter and Backspace count. True when Enter ended the line; false when
-// Backspace took the Ctrl+Z back.
-bool endOfInputState(ConsoleState& state) {
-    state.inputEnded = true;
-    echo("^Z", 2);
-    for (;;) {
-        const unsigned char c = nextTypedCharacter();
-        if (c == enter) {
-            echo("\r\n", 2);
-            return true;
-        }
-        if (isBackspace(c)) {
-            state.inputEnded = false;
-            echo("\b\b  \b\b", 6);
-            return false;
+struct TerminalKeyboard {
+    unsigned char next() {
+        for (;;) {
+            const DecodedKey key = *takeKey(true);
+            if (key.length == 1) return key.text[0];
         }
     }
-}
 
-Text editLine() {
-    ConsoleState& state = consoleState();
-    unsigned char line[longestLine];
-    std::size_t length = 0;
-    if (state.inputEnded && endOfInputState(state)) return Text();
-    for (;;) {
-        const unsigned char c = nextTypedCharacter();
-        if (isBackspace(c)) {
-            if (length > 0) echoErase(line[--length]);
-        } else if (c == enter) {
-            echo("\r\n", 2);
-            break;
-        } else if (c == endOfInput) {
-            if (endOfInputState(state)) break;
+    bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
+
+    void echo(const char* bytes, std::size_t count) { writeBytes(consoleState().screenHandle, bytes, count); }
+
+    void echoTyped(unsigned char c) {
+        if (echoedAsCaret(c)) {
+            const char caret[2] = {'^', static_cast<char>(c ^ 0x40)};
+            echo(caret, 2);
         } else {
-            line[length++] = c;
-            echoTyped(c);
-            if (length == longestLine) {
-                echo("\r\n", 2);
-                break;
-            }
+            echo(reinterpret_cast<const char*>(&c), 1);
         }
     }
-    return makeText(line, length);
-}
+
+    void echoErase(unsigned char c) {
+        if (echoedAsCaret(c))
+            echo("\b\b  \b\b", 6);
+        else
+            echo("\b \b", 3);
+    }
+};
 
 // ---- Redirected standard input ----
 
@@ -236,7 +189,9 @@ bool inputWaiting(const ConsoleState& state) {
 
 Text readLine() {
     ConsoleState& state = consoleState();
-    return state.inputIsConsole ? editLine() : redirected::readLine(state, refillReadAhead, inputWaiting);
+    TerminalKeyboard keyboard;
+    return state.inputIsConsole ? lineEditor::editLine(state, keyboard)
+                                : redirected::readLine(state, refillReadAhead, inputWaiting);
 }
 
 Text pollKey() {

@@ -1,4 +1,5 @@
 #include "console/console.h"
+#include "console/line_editor.h"
 #include "console/output_channel.h"
 #include "console/redirected_input.h"
 
@@ -9,10 +10,6 @@
 
 namespace {
 
-constexpr std::size_t longestLine = 16384;
-constexpr unsigned char backspace = 8;
-constexpr unsigned char enter = 13;
-constexpr unsigned char endOfInput = 26; // Ctrl+Z
 constexpr unsigned char escapeScanCode = 1;
 
 Text makeText(const unsigned char* bytes, std::size_t count) {
@@ -103,69 +100,29 @@ Text keyText(const KeyBytes& key) { return makeText(key.text, key.length); }
 
 // ---- The line editor, for standard input on the console ----
 
-// A failed echo is of no consequence to the line being typed.
-void echo(const char* bytes, std::size_t count) {
-    DWORD written = 0;
-    for (std::size_t k = 0; k < count; ++k) WriteFile(consoleState().screenHandle, bytes + k, 1, &written, nullptr);
-}
-
-// In mode 0 the console hands over one typed character at a time and skips keys without one.
-unsigned char nextTypedByte() {
-    for (;;) {
-        Sleep(1);
-        unsigned char c = 0;
-        DWORD count = 0;
-        if (ReadFile(consoleState().keyboardHandle, &c, 1, &count, nullptr) && count == 1) return c;
-    }
-}
-
-// After Ctrl+Z only Enter and Backspace count. True when Enter ended the line; false when
-// Backspace took the Ctrl+Z back.
-bool endOfInputState(ConsoleState& state) {
-    state.inputEnded = true;
-    echo("^Z", 2);
-    for (;;) {
-        const unsigned char c = nextTypedByte();
-        if (c == enter) {
-            echo("\r\n", 2);
-            return true;
-        }
-        if (c == backspace) {
-            state.inputEnded = false;
-            echo("\b\b  \b\b", 6);
-            return false;
+// Control bytes are echoed as they are: the console shows their glyphs or acts on them.
+struct ConsoleKeyboard {
+    // In mode 0 the console hands over one typed character at a time and skips keys without one.
+    unsigned char next() {
+        for (;;) {
+            Sleep(1);
+            unsigned char c = 0;
+            DWORD count = 0;
+            if (ReadFile(consoleState().keyboardHandle, &c, 1, &count, nullptr) && count == 1) return c;
         }
     }
-}
 
-Text editLine() {
-    ConsoleState& state = consoleState();
-    unsigned char line[longestLine];
-    std::size_t length = 0;
-    if (state.inputEnded && endOfInputState(state)) return Text();
-    for (;;) {
-        const unsigned char c = nextTypedByte();
-        if (c == backspace) {
-            if (length > 0) {
-                --length;
-                echo("\b \b", 3);
-            }
-        } else if (c == enter) {
-            echo("\r\n", 2);
-            break;
-        } else if (c == endOfInput) {
-            if (endOfInputState(state)) break;
-        } else {
-            line[length++] = c;
-            echo(reinterpret_cast<const char*>(&c), 1);
-            if (length == longestLine) {
-                echo("\r\n", 2);
-                break;
-            }
-        }
+    bool isBackspace(unsigned char c) { return c == 8; }
+
+    // One write per byte.
+    void echo(const char* bytes, std::size_t count) {
+        DWORD written = 0;
+        for (std::size_t k = 0; k < count; ++k) WriteFile(consoleState().screenHandle, bytes + k, 1, &written, nullptr);
     }
-    return makeText(line, length);
-}
+
+    void echoTyped(unsigned char c) { echo(reinterpret_cast<const char*>(&c), 1); }
+    void echoErase(unsigned char) { echo("\b \b", 3); }
+};
 
 // ---- Redirected standard input ----
 
@@ -192,7 +149,9 @@ bool inputWaiting(const ConsoleState& state) {
 
 Text readLine() {
     ConsoleState& state = consoleState();
-    return state.inputIsConsole ? editLine() : redirected::readLine(state, refillReadAhead, inputWaiting);
+    ConsoleKeyboard keyboard;
+    return state.inputIsConsole ? lineEditor::editLine(state, keyboard)
+                                : redirected::readLine(state, refillReadAhead, inputWaiting);
 }
 
 Text pollKey() {
