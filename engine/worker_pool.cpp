@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "runtime/address_wait.h"
+
 namespace {
 // Waiting threads poll this long before sleeping: long enough to catch the tasks of a step
 // handed out back to back, short enough not to keep a core from the X server, which needs one
@@ -15,16 +17,15 @@ inline void relaxCpu() {
 }
 
 // Polls until value differs from seen, then sleeps on it if it still does not.
-template <class T>
-T awaitChange(const std::atomic<T>& value, T seen) {
+std::uint32_t awaitChange(const std::atomic<std::uint32_t>& value, std::uint32_t seen) {
     const auto deadline = std::chrono::steady_clock::now() + spinBeforeSleeping;
     for (unsigned polls = 0;; ++polls) {
-        const T now = value.load(std::memory_order_acquire);
+        const std::uint32_t now = value.load(std::memory_order_acquire);
         if (now != seen) return now;
         if (polls % 64 == 63 && std::chrono::steady_clock::now() > deadline) break;
         relaxCpu();
     }
-    value.wait(seen, std::memory_order_acquire);
+    waitWhileEqual(value, seen);
     return value.load(std::memory_order_acquire);
 }
 } // namespace
@@ -36,7 +37,7 @@ WorkerPool::WorkerPool(unsigned threadCount) {
 WorkerPool::~WorkerPool() {
     stopping_.store(true, std::memory_order_release);
     epoch_.fetch_add(1, std::memory_order_release);
-    epoch_.notify_all();
+    wakeAllWaiters(epoch_);
     for (std::thread& worker : workers_) worker.join();
 }
 
@@ -54,7 +55,7 @@ void WorkerPool::start(std::uint32_t taskCount, const std::function<void(std::ui
     task_.store(&task, std::memory_order_release);
     taskCount_.store(taskCount, std::memory_order_release);
     epoch_.store(epoch, std::memory_order_release);
-    if (!workers_.empty()) epoch_.notify_all();
+    if (!workers_.empty()) wakeAllWaiters(epoch_);
 }
 
 void WorkerPool::finish() {
@@ -83,7 +84,7 @@ void WorkerPool::claimTasks(std::uint32_t epoch) {
         }
         (*task_.load(std::memory_order_acquire))(taskIndex);
         if (finished_.fetch_add(1, std::memory_order_acq_rel) + 1 == taskCount) {
-            finished_.notify_one();
+            wakeOneWaiter(finished_);
         }
         claim = claim_.load(std::memory_order_acquire);
     }

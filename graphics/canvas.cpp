@@ -1,9 +1,8 @@
 #include "graphics/canvas.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
+
+#include "runtime/address_wait.h"
 
 namespace {
 std::uint32_t reversedBytes(std::uint32_t value) {
@@ -33,44 +32,35 @@ bool PixelFormat::fromMasks(std::uint32_t red, std::uint32_t green, std::uint32_
     return false;
 }
 
-PaintRequests::PaintRequests() : wakeUpFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-
-PaintRequests::~PaintRequests() {
-    if (wakeUpFd_ >= 0) ::close(wakeUpFd_);
-}
-
 void PaintRequests::postAndWait(Job job) {
     // The job bits go in before the sequence number, so a round that sees the number also sees
     // the bits (or an earlier round already did the job).
     pendingJobs_.fetch_or(job, std::memory_order_release);
     const std::uint64_t sequence = posted_.fetch_add(1, std::memory_order_acq_rel) + 1;
-    const std::uint64_t one = 1;
-    if (write(wakeUpFd_, &one, sizeof one) < 0) {
-        // The counter cannot overflow in practice; a failed write leaves the round to the next
-        // wake-up, and waiting on would then hang, so give up on this request.
+    if (!wakeUp_.raise()) {
+        // A signal that could not be raised leaves the round to the next wake-up, and waiting
+        // on would then hang, so give up on this request.
         return;
     }
     for (std::uint64_t done = served_.load(std::memory_order_acquire); done < sequence;
          done = served_.load(std::memory_order_acquire))
-        served_.wait(done, std::memory_order_acquire);
+        waitWhileEqual(served_, done);
 }
 
 PaintRequests::Round PaintRequests::takePending() {
-    std::uint64_t count = 0;
-    while (read(wakeUpFd_, &count, sizeof count) > 0) {
-    }
+    wakeUp_.lower();
     const std::uint64_t sequence = posted_.load(std::memory_order_acquire);
     return {sequence, pendingJobs_.exchange(0, std::memory_order_acq_rel)};
 }
 
 void PaintRequests::served(const Round& round) {
     served_.store(round.sequence, std::memory_order_release);
-    served_.notify_all();
+    wakeAllWaiters(served_);
 }
 
 void PaintRequests::close() {
     served_.store(closedSequence, std::memory_order_release);
-    served_.notify_all();
+    wakeAllWaiters(served_);
 }
 
 Canvas::Canvas(PixelMemory memory, std::int32_t width, std::int32_t height, PixelFormat format,

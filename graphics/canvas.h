@@ -48,6 +48,29 @@ struct PixelFormat {
     static void commonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels);
 };
 
+// The signal drawing threads raise and the window thread waits on beside its window system's
+// events: an event counter descriptor on X11, an event object on Windows. The platform's window
+// file supplies it.
+class WakeUpChannel {
+public:
+    WakeUpChannel();
+    ~WakeUpChannel();
+    WakeUpChannel(const WakeUpChannel&) = delete;
+    WakeUpChannel& operator=(const WakeUpChannel&) = delete;
+
+    // False when the channel could not be made.
+    bool usable() const;
+    // False when the signal could not be raised.
+    bool raise();
+    // Takes the raised signal down, so the next wait sleeps until it is raised again.
+    void lower();
+    // What the window thread waits on: the descriptor or the handle, as a number.
+    std::intptr_t waitable() const { return waitable_; }
+
+private:
+    std::intptr_t waitable_;
+};
+
 // Synchronous requests from drawing threads to the window thread: the requester posts a job and
 // sleeps until the window thread has served a round that started after the post. Once the
 // window is gone every request returns at once.
@@ -55,19 +78,18 @@ class PaintRequests {
 public:
     enum Job : std::uint32_t { paint = 1, focus = 2 };
 
-    PaintRequests();
-    ~PaintRequests();
+    PaintRequests() = default;
     PaintRequests(const PaintRequests&) = delete;
     PaintRequests& operator=(const PaintRequests&) = delete;
 
     // False when the wake-up channel could not be made.
-    bool usable() const { return wakeUpFd_ >= 0; }
+    bool usable() const { return wakeUp_.usable(); }
 
     // Drawing side.
     void postAndWait(Job job);
 
-    // Window side: the descriptor to wait on, taking the pending jobs, and reporting them done.
-    int wakeUpFd() const { return wakeUpFd_; }
+    // Window side: the signal to wait on, taking the pending jobs, and reporting them done.
+    const WakeUpChannel& wakeUp() const { return wakeUp_; }
     struct Round {
         std::uint64_t sequence;
         std::uint32_t jobs;
@@ -80,7 +102,7 @@ public:
 private:
     static constexpr std::uint64_t closedSequence = std::numeric_limits<std::uint64_t>::max();
 
-    int wakeUpFd_;
+    WakeUpChannel wakeUp_;
     std::atomic<std::uint32_t> pendingJobs_{0};
     std::atomic<std::uint64_t> posted_{0};
     std::atomic<std::uint64_t> served_{0};

@@ -7,16 +7,27 @@ packages=(
   libx11-dev libxext-dev libhwy-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libfaketime
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
+
+# The Windows build compiles Highway from its Debian source package, fetched with apt-get source.
+source_list=/etc/apt/sources.list.d/tessera-sources.sources
+needs_sources=false
+apt-get source --print-uris highway >/dev/null 2>&1 || needs_sources=true
 
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
     || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && ! $needs_sources && exit 0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+if $needs_sources; then
+    printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: bookworm" "Components: main" \
+        "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" | $sudo tee "$source_list" >/dev/null
+fi
 $sudo apt-get update
+[ ${#missing[@]} -eq 0 ] && exit 0
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"

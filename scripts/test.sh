@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: first the normal build, then the whole suite again under
 # AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer, then the libFuzzer
-# targets (clang) over their corpora and for a bounded time each. The tests that need an X
-# display start their own Xvfb. Any sanitizer report fails the run.
-#   TESSERA_BUILD_PREFIX  build directories are PREFIX, PREFIX-asan, PREFIX-tsan, PREFIX-fuzz (build)
+# targets (clang) over their corpora and for a bounded time each, and last the Windows build
+# (tessera.exe) with its tests under Wine. The tests that need an X display start their own Xvfb.
+# Any sanitizer report fails the run.
+#   TESSERA_BUILD_PREFIX  build directories are PREFIX, PREFIX-asan, PREFIX-tsan, PREFIX-fuzz,
+#                         PREFIX-windows (build)
 #   TESSERA_FUZZ_SECONDS  time for each fuzz target (20)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -74,5 +76,11 @@ for target in "${fuzz_targets[@]}"; do
         2>"$scratch/$target.log" || { cat "$scratch/$target.log" >&2; exit 1; }
     printf '%s: %s executions\n' "$target" "$(sed -n 's/^stat::number_of_executed_units: *//p' "$scratch/$target.log")"
 done
+
+step "Windows build and its tests under Wine"
+scripts/test-windows.sh "$prefix" "$prefix-windows"
+
+step "packages"
+scripts/test-packages.sh "$prefix" "$prefix-windows"
 
 step "all tests passed"

@@ -1,9 +1,6 @@
 # The whole program in a pseudo-terminal under a private X server, with the wall clock frozen.
 add_executable(e2e_tests ${CMAKE_CURRENT_LIST_DIR}/e2e_program_test.cpp)
-target_link_libraries(e2e_tests PRIVATE tessera_engine tessera_test_support tessera_pty_support GTest::gtest_main)
-find_file(FAKETIME_LIBRARY libfaketime.so.1 REQUIRED
-          PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/faketime /usr/lib/faketime)
-target_compile_definitions(e2e_tests PRIVATE TESSERA_EXECUTABLE="$<TARGET_FILE:tessera>"
-                                             FAKETIME_LIBRARY="${FAKETIME_LIBRARY}")
+target_link_libraries(e2e_tests PRIVATE tessera_program_support tessera_pty_support GTest::gtest_main)
+target_compile_definitions(e2e_tests PRIVATE TESSERA_EXECUTABLE="$<TARGET_FILE:tessera>")
 add_dependencies(e2e_tests tessera)
 gtest_discover_tests(e2e_tests DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)

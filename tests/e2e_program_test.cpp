@@ -4,17 +4,12 @@
 // expected worlds are computed with the program's own engine and random services.
 #include <gtest/gtest.h>
 #include <pty.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
-#include <functional>
-#include <sstream>
 #include <thread>
 
-#include "engine/fills.h"
-#include "engine/fast_generation.h"
-#include "engine/headless_world.h"
+#include "tests/support/program_run.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/temp_path.h"
 #include "tests/support/xvfb_server.h"
@@ -27,44 +22,14 @@ using namespace std::chrono_literals;
 
 constexpr auto startTimeout = 20s;
 constexpr auto stepTimeout = 10s;
-constexpr Number frozenTimeOfDay = 43200; // 12:00:00.000
-
-const std::string legend = "\r\nGO!\r\nR = Reset [also - 0-9 for % fill]\r\nN = New Rules\r\n"
-                           "X = Random Rules\r\nQ = Quit\r\nS = Step On/Off\r\n";
-const std::string ruleExamples = "Conway rulesubset (Size/Survive/Born) -- examples:\r\n"
-                                 "1/23/3 - Game of Life\r\n1/23/36 - Highlife\r\n1/34/34 - 34 Life\r\n"
-                                 "1/5/345 - Long Life\r\n1/1358/357 - Amoeba\r\n"
-                                 "1/235678/378 - Coagulations\r\n1/5678/35678 - Diamoebas\r\n";
 
 PtyOptions programOptions(std::string stdinPath = "", std::string stdoutPath = "") {
     PtyOptions options;
     options.argv = {TESSERA_EXECUTABLE};
-    // The clock library preloaded directly: its wrapper program leaves semaphores and shared
-    // memory behind when it is killed, and a later wrapper with the same process id then fails.
-    options.environment = {"LD_PRELOAD=" FAKETIME_LIBRARY, "FAKETIME=2026-12-08 12:00:00", "TZ=UTC",
-                           "FAKETIME_DONT_FAKE_MONOTONIC=1"};
+    options.environment = frozenClockEnvironment();
     options.stdinPath = std::move(stdinPath);
     options.stdoutPath = std::move(stdoutPath);
     return options;
-}
-
-std::string writeTempFile(const std::string& name, const std::string& contents) {
-    const std::string path = uniqueTempPath(name);
-    std::ofstream(path, std::ios::binary) << contents;
-    return path;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-}
-
-int countOf(const std::string& haystack, const std::string& needle) {
-    int count = 0;
-    for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
-    return count;
 }
 
 // True once the program's main thread sleeps in poll: in single-step mode that is the wait for a
@@ -86,37 +51,6 @@ void stepWith(PtyProcess& program, const std::string& keys) {
     program.type(keys);
 }
 
-bool exitedWith(std::optional<int> status, int code) {
-    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
-}
-
-// The run the program makes from the frozen seed, replayed headless with the same services.
-class ExpectedRun {
-public:
-    ExpectedRun(std::int32_t width, std::int32_t height, RuleSet rules, std::int32_t mode, std::int32_t speed)
-        : world_(width, height), rules_(std::move(rules)), mode_(mode), speed_(speed) {
-        world_.reset(frozenTimeOfDay);
-    }
-
-    void step() { world_.run(1, rules_, mode_, speed_, std::bind_front(&FastGenerator::step, &generator_)); }
-    void useRules(RuleSet rules) { rules_ = std::move(rules); }
-    void densityFill(int digit) { ::densityFill(world_.world(), world_.world().currentPlane(), digit); }
-
-    // The current plane as window colours, row by row.
-    std::vector<std::uint32_t> frame() const {
-        std::vector<std::uint32_t> colours;
-        for (const std::int32_t value : world_.cells())
-            colours.push_back(static_cast<std::uint32_t>(std::min(value, 255)) * 0x010101u);
-        return colours;
-    }
-
-private:
-    HeadlessWorld world_;
-    RuleSet rules_;
-    std::int32_t mode_, speed_;
-    FastGenerator generator_{defaultThreadCount()};
-};
-
 class ProgramTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -126,17 +60,8 @@ protected:
 
     XWindowId programWindow() { return probe_.waitForTopLevel("Tessera", startTimeout); }
 
-    // Polls the window until it shows the expected frame; the last reading when it never does.
     std::vector<std::uint32_t> waitForFrame(XWindowId window, const ExpectedRun& run, int width, int height) {
-        const std::vector<std::uint32_t> expected = run.frame();
-        std::vector<std::uint32_t> shown;
-        const auto deadline = std::chrono::steady_clock::now() + stepTimeout;
-        do {
-            shown = probe_.readPixels(window, 0, 0, width, height);
-            if (shown == expected) break;
-            std::this_thread::sleep_for(20ms);
-        } while (std::chrono::steady_clock::now() < deadline);
-        return shown;
+        return waitForPixels(probe_, window, {0, 0, width, height}, run.frame(), stepTimeout);
     }
 
     XvfbServer xvfb_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <thread>
 
 #include "runtime/errors.h"
@@ -44,16 +45,15 @@ TEST(FloatingPoint, EnvironmentIsNearestEvenWithExtendedPrecision) {
     EXPECT_NE(static_cast<double>(third) - third, 0.0L) << "the 64-bit mantissa is in force";
 }
 
-TEST(GuardedSystemCall, KeepsTheFloatingPointStateAndCollectsErrno) {
+TEST(GuardedSystemCall, KeepsTheFloatingPointStateAndCollectsThePlatformError) {
     setFloatingPointEnvironment();
     const auto outcome = guardedSystemCall([] {
         // A call that changes the rounding mode and fails must leave neither change behind.
         restoreFloatingPointState({0x0F7F, 0x7F80});
-        errno = EBADF;
-        return -1;
+        return std::fopen("no-such-directory/no-such-file", "rb");
     });
-    EXPECT_EQ(outcome.value, -1);
-    EXPECT_EQ(outcome.error, EBADF);
+    EXPECT_EQ(outcome.value, nullptr);
+    EXPECT_NE(outcome.error, 0) << "the failed open's error code is collected";
     const FloatingPointState after = saveFloatingPointState();
     EXPECT_EQ(meaningfulBits(after.x87ControlWord), programX87ControlWord);
     EXPECT_EQ(after.mxcsr, programMxcsr);

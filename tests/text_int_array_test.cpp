@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <cstdlib>
 
 #include "runtime/errors.h"
-#include "tests/support/sanitizers.h"
 #include "text/int_array.h"
 
 namespace {
@@ -92,22 +89,6 @@ TEST(IntArray, BadBoundsGiveErrorNineAndLeaveItNotCreated) {
         EXPECT_TRUE(array.flags & IntArray::created) << c.what << ": a later creation must still work";
         releaseArray(array);
     }
-}
-
-// Runs in a child process: an array too large for a 1 GiB address space.
-[[noreturn]] void createBeyondAddressSpaceLimit() {
-    const rlimit limit{std::size_t{1} << 30, std::size_t{1} << 30};
-    setrlimit(RLIMIT_AS, &limit);
-    RoutineActivation activation;
-    IntArray array;
-    createArray(array, worldFlags, int32TypeCode, 4, {{0, (1 << 30) - 2}});
-    std::exit(activation.errorWord.number() == 7 && array.flags == 0 ? 0 : 1);
-}
-
-TEST(IntArrayDeathTest, NoMemoryGivesErrorSeven) {
-    if (addressCheckerBuild || threadCheckerBuild)
-        GTEST_SKIP() << "sanitizers reserve more address space than the limit";
-    EXPECT_EXIT(createBeyondAddressSpaceLimit(), testing::ExitedWithCode(0), "");
 }
 
 TEST(IntArray, ReleaseFreesOnlyFlaggedOwnedStorage) {

@@ -1,8 +1,8 @@
 #include "text/random.h"
 
 #include <bit>
-#include <ctime>
 
+#include "runtime/local_time.h"
 #include "runtime/system_call.h"
 
 namespace {
@@ -27,21 +27,7 @@ Number random01() {
 void seedRandom(Number x) { state = std::bit_cast<std::uint32_t>(static_cast<float>(x)); }
 
 Number timeOfDay() {
-    struct LocalTime {
-        std::tm calendar{};
-        long milliseconds = 0;
-    };
-    const LocalTime now = guardedSystemCall([] {
-        LocalTime local;
-        timespec clock{};
-        clock_gettime(CLOCK_REALTIME, &clock);
-        localtime_r(&clock.tv_sec, &local.calendar);
-        local.milliseconds = clock.tv_nsec / 1000000;
-        return local;
-    }).value;
-    // tm_sec may be 60 in a leap second; capping it keeps the result inside one day.
-    const int seconds = now.calendar.tm_sec < 59 ? now.calendar.tm_sec : 59;
-    const std::int32_t ms = now.calendar.tm_hour * 3600000 + now.calendar.tm_min * 60000 + seconds * 1000 +
-                            static_cast<std::int32_t>(now.milliseconds);
+    const LocalTimeOfDay now = guardedSystemCall(readLocalTimeOfDay).value;
+    const std::int32_t ms = now.hour * 3600000 + now.minute * 60000 + now.second * 1000 + now.millisecond;
     return static_cast<Number>(ms) / 1000;
 }

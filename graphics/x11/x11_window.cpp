@@ -5,8 +5,10 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cerrno>
@@ -20,6 +22,7 @@
 #include "graphics/frame_style.h"
 #include "graphics/window.h"
 #include "graphics/window_registry.h"
+#include "graphics/window_thread.h"
 
 namespace {
 // X11 has no system colours: a light grey face and black text.
@@ -57,11 +60,30 @@ void installErrorHandlers() {
     });
 }
 
-struct FrameSettings {
-    Text caption;
-    std::int32_t x, y, width, height;
-    std::uint32_t style;
-};
+
+} // namespace
+
+WakeUpChannel::WakeUpChannel() : waitable_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+WakeUpChannel::~WakeUpChannel() {
+    if (usable()) close(static_cast<int>(waitable_));
+}
+
+bool WakeUpChannel::usable() const { return waitable_ >= 0; }
+
+// The counter cannot overflow in practice.
+bool WakeUpChannel::raise() {
+    const std::uint64_t one = 1;
+    return write(static_cast<int>(waitable_), &one, sizeof one) == sizeof one;
+}
+
+void WakeUpChannel::lower() {
+    std::uint64_t count = 0;
+    while (read(static_cast<int>(waitable_), &count, sizeof count) > 0) {
+    }
+}
+
+namespace {
 
 void releaseSharedPixels(std::uint32_t* pixels) { shmdt(pixels); }
 void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
@@ -81,6 +103,9 @@ public:
     void run();
     // Releases everything on the server and closes the connection.
     void disconnect();
+    // Disconnected before the records go: once the window is seen to be closed, this thread
+    // makes no further Xlib call that could meet a process already tearing Xlib down.
+    void finish() { disconnect(); }
 
 private:
     bool openDisplay();
@@ -338,7 +363,7 @@ void X11Window::leaveRegistry() {
 
 void X11Window::run() {
     pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0},
-                       {canvas_->requests().wakeUpFd(), POLLIN, 0}};
+                       {static_cast<int>(canvas_->requests().wakeUp().waitable()), POLLIN, 0}};
     for (;;) {
         handlePendingEvents();
         if (closed_ || connectionLost_) return;
@@ -407,38 +432,11 @@ void X11Window::activate() {
     XRaiseWindow(display_, frame_);
 }
 
-void runWindowThread(FrameSettings settings, std::promise<WindowHandle> report) {
-    X11Window window;
-    bool made = false;
-    try {
-        made = window.create(settings) && window.enterIntoRegistry();
-    } catch (const std::bad_alloc&) {
-    }
-    if (!made) {
-        report.set_value(0);
-        return;
-    }
-    report.set_value(window.frameHandle());
-    window.run();
-    // Disconnected before the records go: once the window is seen to be closed, this thread
-    // makes no further Xlib call that could meet a process already tearing Xlib down.
-    window.disconnect();
-    window.leaveRegistry();
-}
 } // namespace
 
 WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std::int32_t width,
                         std::int32_t height, std::uint32_t style) {
-    std::promise<WindowHandle> report;
-    std::future<WindowHandle> handle = report.get_future();
-    try {
-        std::thread(runWindowThread, FrameSettings{caption, x, y, width, height, style},
-                    std::move(report))
-            .detach();
-    } catch (const std::exception&) { // no thread or no memory for its settings
-        return 0;
-    }
-    return handle.get();
+    return openWindowOnThread<X11Window>({caption, x, y, width, height, style});
 }
 
 Text displayName() {

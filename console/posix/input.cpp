@@ -12,6 +12,8 @@
 
 #include "console/console_state.h"
 #include "console/key_decoder.h"
+#include "console/line_editor.h"
+#include "console/redirected_input.h"
 #include "console/write.h"
 #include "runtime/errors.h"
 
@@ -19,10 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t longestLine = 16384;
-constexpr unsigned char enter = 13;
-constexpr unsigned char lineFeed = 10;
-constexpr unsigned char endOfInput = 26; // Ctrl+Z, and the end-of-data mark of redirected input
 // How long the rest of an escape sequence is waited for before what has come is taken as it is.
 constexpr std::chrono::milliseconds sequenceWait{40};
 
@@ -122,84 +120,39 @@ Text keyText(const DecodedKey& key) { return makeText(key.text, key.length); }
 
 // ---- The line editor, for standard input on the terminal ----
 
-bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
-
-// A failed echo is of no consequence to the line being typed.
-void echo(const char* bytes, std::size_t count) { writeShown(consoleState().screenHandle, bytes, count); }
-
 // Bell, tab and line feed act on the screen as they would on a console; any other control byte
 // is shown as a caret and a letter (Esc as ^[), the visible stand-in for the glyph a console
 // draws. Echoed raw, a typed Esc would start a control sequence of the terminal's own.
 bool echoedAsCaret(unsigned char c) { return (c < 32 && c != 7 && c != 9 && c != 10) || c == 127; }
 
-void echoTyped(unsigned char c) {
-    if (echoedAsCaret(c)) {
-        const char caret[2] = {'^', static_cast<char>(c ^ 0x40)};
-        echo(caret, 2);
-    } else {
-        echo(reinterpret_cast<const char*>(&c), 1);
-    }
-}
-
-void echoErase(unsigned char c) {
-    if (echoedAsCaret(c))
-        echo("\b\b  \b\b", 6);
-    else
-        echo("\b \b", 3);
-}
-
-// Keys that produce no character do nothing in a line.
-unsigned char nextTypedCharacter() {
-    for (;;) {
-        const DecodedKey key = *takeKey(true);
-        if (key.length == 1) return key.text[0];
-    }
-}
-
-// After Ctrl+Z only Enter and Backspace count. True when Enter ended the line; false when
-// Backspace took the Ctrl+Z back.
-bool endOfInputState(ConsoleState& state) {
-    state.inputEnded = true;
-    echo("^Z", 2);
-    for (;;) {
-        const unsigned char c = nextTypedCharacter();
-        if (c == enter) {
-            echo("\r\n", 2);
-            return true;
-        }
-        if (isBackspace(c)) {
-            state.inputEnded = false;
-            echo("\b\b  \b\b", 6);
-            return false;
+struct TerminalKeyboard {
+    unsigned char next() {
+        for (;;) {
+            const DecodedKey key = *takeKey(true);
+            if (key.length == 1) return key.text[0];
         }
     }
-}
 
-Text editLine() {
-    ConsoleState& state = consoleState();
-    unsigned char line[longestLine];
-    std::size_t length = 0;
-    if (state.inputEnded && endOfInputState(state)) return Text();
-    for (;;) {
-        const unsigned char c = nextTypedCharacter();
-        if (isBackspace(c)) {
-            if (length > 0) echoErase(line[--length]);
-        } else if (c == enter) {
-            echo("\r\n", 2);
-            break;
-        } else if (c == endOfInput) {
-            if (endOfInputState(state)) break;
+    bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
+
+    void echo(const char* bytes, std::size_t count) { writeShown(consoleState().screenHandle, bytes, count); }
+
+    void echoTyped(unsigned char c) {
+        if (echoedAsCaret(c)) {
+            const char caret[2] = {'^', static_cast<char>(c ^ 0x40)};
+            echo(caret, 2);
         } else {
-            line[length++] = c;
-            echoTyped(c);
-            if (length == longestLine) {
-                echo("\r\n", 2);
-                break;
-            }
+            echo(reinterpret_cast<const char*>(&c), 1);
         }
     }
-    return makeText(line, length);
-}
+
+    void echoErase(unsigned char c) {
+        if (echoedAsCaret(c))
+            echo("\b\b  \b\b", 6);
+        else
+            echo("\b \b", 3);
+    }
+};
 
 // ---- Redirected standard input ----
 
@@ -218,86 +171,30 @@ ssize_t readInput(int handle, unsigned char* buffer, std::size_t size) {
     }
 }
 
-// Whether a read of standard input would return at once (data, end of data or an error).
-bool inputReady(int handle) {
-    pollfd watched{handle, POLLIN, 0};
-    return poll(&watched, 1, 0) > 0;
-}
-
 void refillReadAhead(ConsoleState& state) {
     const ssize_t count = readInput(state.inputHandle, state.readAhead, sizeof state.readAhead);
     if (count > 0) {
         state.readAheadCount = static_cast<int>(count);
     } else {
-        state.readAhead[0] = endOfInput;
+        state.readAhead[0] = redirected::endOfData;
         state.readAheadCount = 1;
     }
 }
 
-// The read-ahead after a completed line, which finds out early that the data has ended. When a
-// pipe holds nothing yet it is put off to the next readLine rather than taken as the end.
-void readAheadAfterLine(ConsoleState& state, bool waitForData) {
-    state.readAheadDeferred = !waitForData && !inputReady(state.inputHandle);
-    if (state.readAheadDeferred) return;
-    refillReadAhead(state);
-    if (state.readAhead[0] == endOfInput) state.inputEnded = true;
-}
-
-void keepUnconsumed(ConsoleState& state, int consumed) {
-    state.readAheadCount -= consumed;
-    std::memmove(state.readAhead, state.readAhead + consumed, static_cast<std::size_t>(state.readAheadCount));
-}
-
-Text readRedirectedLine() {
-    ConsoleState& state = consoleState();
-    if (state.readAheadDeferred) readAheadAfterLine(state, true);
-    unsigned char line[longestLine];
-    std::size_t length = 0;
-    int next = 0;
-    for (;;) {
-        if (next == state.readAheadCount) {
-            next = 0;
-            refillReadAhead(state);
-        }
-        const unsigned char c = state.readAhead[next];
-        if (c == endOfInput) {
-            if (state.inputEnded) {
-                state.readAhead[0] = endOfInput;
-                state.readAheadCount = 1;
-                return Text(1, static_cast<char>(endOfInput));
-            }
-            state.inputEnded = true;
-            break; // the mark stays at the front for the next call
-        }
-        ++next;
-        if (c == lineFeed) break;
-        if (c == enter) continue;
-        line[length++] = c;
-        if (length == longestLine) break;
-    }
-    keepUnconsumed(state, next);
-    if (state.readAheadCount == 0) readAheadAfterLine(state, false);
-    return makeText(line, length);
-}
-
-unsigned char smallLetter(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
-    // The capitals of code page 437 that have a small letter in it.
-    switch (c) {
-    case 128: return 135;
-    case 142: return 132;
-    case 143: return 134;
-    case 144: return 130;
-    case 153: return 148;
-    case 154: return 129;
-    case 165: return 164;
-    default: return c;
-    }
+// Whether a read of standard input would return at once (data, end of data or an error).
+bool inputWaiting(const ConsoleState& state) {
+    pollfd watched{state.inputHandle, POLLIN, 0};
+    return poll(&watched, 1, 0) > 0;
 }
 
 } // namespace
 
-Text readLine() { return consoleState().inputIsConsole ? editLine() : readRedirectedLine(); }
+Text readLine() {
+    ConsoleState& state = consoleState();
+    TerminalKeyboard keyboard;
+    return state.inputIsConsole ? lineEditor::editLine(state, keyboard)
+                                : redirected::readLine(state, refillReadAhead, inputWaiting);
+}
 
 Text pollKey() {
     const std::optional<DecodedKey> key = takeKey(false);
@@ -305,14 +202,6 @@ Text pollKey() {
 }
 
 Text waitKey() { return keyText(*takeKey(true)); }
-
-Text lowerCase(const Text& text) {
-    return orNoMemory([&text] {
-        Text result(text);
-        for (char& c : result) c = static_cast<char>(smallLetter(static_cast<unsigned char>(c)));
-        return result;
-    });
-}
 
 bool redirectedInputHasEnded() {
     const ConsoleState& console = consoleState();

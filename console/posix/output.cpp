@@ -1,4 +1,5 @@
 #include "console/console.h"
+#include "console/output_channel.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -24,11 +25,6 @@ RunError writeError(int error) {
     case ENOMEM: return RunError::noMemory;
     default: return RunError::deviceFailure;
     }
-}
-
-void writeOutput(const char* bytes, std::size_t count) {
-    const RunError error = writeShown(consoleState().outputHandle, bytes, count);
-    if (error != RunError::none) raiseError(error);
 }
 
 // The cursor's range on the screen. A terminal that reports 0 for a dimension (serial lines
@@ -74,15 +70,9 @@ void startFreshLine() {
     if (state.screenIsTerminal && !state.screenAtLineStart) writeShown(state.screenHandle, "\r\n", 2);
 }
 
-void print(const Text& text) {
-    if (!text.empty()) writeOutput(text.data(), text.size());
-}
-
-void newLine() { writeOutput("\r\n", 2); }
-
-void printLine(const Text& text) {
-    print(text);
-    newLine();
+void writeOutput(const char* bytes, std::size_t count) {
+    const RunError error = writeShown(consoleState().outputHandle, bytes, count);
+    if (error != RunError::none) raiseError(error);
 }
 
 // A coordinate out of range is left out of the control sequence, so the terminal keeps its
@@ -105,12 +95,4 @@ void locate(std::int32_t row, std::int32_t column) {
     }
     if (length > 0) writeBytes(state.screenHandle, sequence, static_cast<std::size_t>(length));
     if (columnGiven) state.screenAtLineStart = column == 1;
-}
-
-Text spaces(std::int32_t count) {
-    if (count < 0) {
-        raiseError(RunError::noMemory);
-        return Text();
-    }
-    return orNoMemory([count] { return Text(static_cast<std::size_t>(count), ' '); });
 }

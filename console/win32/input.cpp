@@ -1,0 +1,172 @@
+#include "console/console.h"
+#include "console/line_editor.h"
+#include "console/output_channel.h"
+#include "console/redirected_input.h"
+
+#include <new>
+#include <optional>
+
+#include "console/win32/console_state.h"
+
+namespace {
+
+constexpr unsigned char escapeScanCode = 1;
+
+Text makeText(const unsigned char* bytes, std::size_t count) {
+    try {
+        return Text(reinterpret_cast<const char*>(bytes), count);
+    } catch (const std::bad_alloc&) {
+        return Text();
+    }
+}
+
+// ---- Keys from the console's input queue ----
+
+bool isLetterKey(unsigned char scanCode) {
+    return (scanCode >= 16 && scanCode <= 25) || (scanCode >= 30 && scanCode <= 38) || (scanCode >= 44 && scanCode <= 50);
+}
+
+// Ctrl, Shift, Alt, Caps Lock, Num Lock and Scroll Lock pressed on their own.
+bool isLoneModifier(unsigned char scanCode) {
+    switch (scanCode) {
+    case 29: case 42: case 54: case 56: case 58: case 69: case 70: return true;
+    default: return false;
+    }
+}
+
+struct KeyPair {
+    unsigned char scanCode;
+    char unshifted;
+    char shifted;
+};
+
+// The keys whose characters Caps Lock must not change: digits and punctuation follow Shift alone.
+constexpr KeyPair capsLockPairs[] = {
+    {2, '1', '!'},  {3, '2', '@'},  {4, '3', '#'},  {5, '4', '$'},   {6, '5', '%'},  {7, '6', '^'},  {8, '7', '&'},
+    {9, '8', '*'},  {10, '9', '('}, {11, '0', ')'}, {12, '-', '_'},  {13, '=', '+'}, {26, '[', '{'}, {27, ']', '}'},
+    {39, ';', ':'}, {40, '\'', '"'}, {41, '`', '~'}, {43, '\\', '|'}, {51, ',', '<'}, {52, '.', '>'}, {53, '/', '?'},
+};
+
+unsigned char capsLockCorrected(const KEY_EVENT_RECORD& key, unsigned char c) {
+    if (!(key.dwControlKeyState & CAPSLOCK_ON)) return c;
+    const bool shift = (key.dwControlKeyState & SHIFT_PRESSED) != 0;
+    for (const KeyPair& pair : capsLockPairs) {
+        if (pair.scanCode != static_cast<unsigned char>(key.wVirtualScanCode)) continue;
+        if (shift && c == static_cast<unsigned char>(pair.unshifted)) return static_cast<unsigned char>(pair.shifted);
+        if (!shift && c == static_cast<unsigned char>(pair.shifted)) return static_cast<unsigned char>(pair.unshifted);
+    }
+    return c;
+}
+
+struct KeyBytes {
+    unsigned char text[2] = {};
+    std::size_t length = 0;
+};
+
+KeyBytes withScanCode(unsigned char scanCode) { return {{0, scanCode}, 2}; }
+
+KeyBytes character(unsigned char c) { return {{c, 0}, 1}; }
+
+// The key an event at the front of the queue stands for, or nothing when the event is to be
+// skipped (not a key, a release, a modifier alone).
+std::optional<KeyBytes> keyOfEvent(const INPUT_RECORD& event) {
+    if (event.EventType != KEY_EVENT || !event.Event.KeyEvent.bKeyDown) return std::nullopt;
+    const KEY_EVENT_RECORD& key = event.Event.KeyEvent;
+    const auto scanCode = static_cast<unsigned char>(key.wVirtualScanCode);
+    const auto c = static_cast<unsigned char>(key.uChar.AsciiChar);
+    const bool alt = (key.dwControlKeyState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0;
+    if (c != 0) return alt && isLetterKey(scanCode) ? withScanCode(scanCode) : character(capsLockCorrected(key, c));
+    if (isLoneModifier(scanCode)) return std::nullopt;
+    // Esc reported without its character: it is the character 27 whether Caps Lock is on or not,
+    // as it is when the console does report it.
+    if (scanCode == escapeScanCode) return character(27);
+    return withScanCode(scanCode);
+}
+
+// The first key in the queue, taken out of it; events before it that are no key are dropped.
+std::optional<KeyBytes> takeKey() {
+    const HANDLE keyboard = consoleState().keyboardHandle;
+    for (;;) {
+        INPUT_RECORD event = {};
+        DWORD count = 0;
+        if (!PeekConsoleInputA(keyboard, &event, 1, &count) || count == 0) return std::nullopt;
+        const std::optional<KeyBytes> key = keyOfEvent(event);
+        ReadConsoleInputA(keyboard, &event, 1, &count);
+        if (key) return key;
+    }
+}
+
+Text keyText(const KeyBytes& key) { return makeText(key.text, key.length); }
+
+// ---- The line editor, for standard input on the console ----
+
+// Control bytes are echoed as they are: the console shows their glyphs or acts on them.
+struct ConsoleKeyboard {
+    // In mode 0 the console hands over one typed character at a time and skips keys without one.
+    unsigned char next() {
+        for (;;) {
+            Sleep(1);
+            unsigned char c = 0;
+            DWORD count = 0;
+            if (ReadFile(consoleState().keyboardHandle, &c, 1, &count, nullptr) && count == 1) return c;
+        }
+    }
+
+    bool isBackspace(unsigned char c) { return c == 8; }
+
+    // One write per byte.
+    void echo(const char* bytes, std::size_t count) {
+        DWORD written = 0;
+        for (std::size_t k = 0; k < count; ++k) WriteFile(consoleState().screenHandle, bytes + k, 1, &written, nullptr);
+    }
+
+    void echoTyped(unsigned char c) { echo(reinterpret_cast<const char*>(&c), 1); }
+    void echoErase(unsigned char) { echo("\b \b", 3); }
+};
+
+// ---- Redirected standard input ----
+
+// Reads what standard input holds, waiting for it; at the end of the data, or when the read fails,
+// the end-of-data mark. A pipe ends only when its writer has closed it.
+void refillReadAhead(ConsoleState& state) {
+    DWORD count = 0;
+    if (!ReadFile(state.inputHandle, state.readAhead, sizeof state.readAhead, &count, nullptr)) count = 0;
+    if (count > 0) {
+        state.readAheadCount = static_cast<int>(count);
+    } else {
+        state.readAhead[0] = redirected::endOfData;
+        state.readAheadCount = 1;
+    }
+}
+
+// A pipe that holds nothing yet may only be waiting for its writer.
+bool inputWaiting(const ConsoleState& state) {
+    DWORD waiting = 0;
+    return !PeekNamedPipe(state.inputHandle, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
+}
+
+} // namespace
+
+Text readLine() {
+    ConsoleState& state = consoleState();
+    ConsoleKeyboard keyboard;
+    return state.inputIsConsole ? lineEditor::editLine(state, keyboard)
+                                : redirected::readLine(state, refillReadAhead, inputWaiting);
+}
+
+Text pollKey() {
+    const std::optional<KeyBytes> key = takeKey();
+    return key ? keyText(*key) : Text();
+}
+
+Text waitKey() {
+    for (;;) {
+        Sleep(1);
+        if (const std::optional<KeyBytes> key = takeKey()) return keyText(*key);
+    }
+}
+
+bool redirectedInputHasEnded() {
+    const ConsoleState& console = consoleState();
+    return !console.inputIsConsole && console.inputEnded;
+}

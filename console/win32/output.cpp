@@ -1,0 +1,50 @@
+#include "console/console.h"
+#include "console/output_channel.h"
+
+#include <cstdint>
+
+#include "console/win32/console_state.h"
+#include "runtime/errors.h"
+#include "runtime/system_call.h"
+
+namespace {
+
+// The run-time error numbers of the system's error codes 1 to 39 (index = code); 0 is unused.
+constexpr std::uint8_t errorNumbersOfLowCodes[40] = {
+    0,  75, 53, 76, 67, 70, 51, 241, 7,  241, 241, 51, 51, 51, 7,  68, 75, 74, 53, 70,
+    68, 71, 51, 72, 51, 72, 72, 72,  72, 72,  72,  72, 70, 70, 72, 72, 70, 75, 62, 61,
+};
+
+RunError writeError(DWORD code) {
+    if (code < 40) return static_cast<RunError>(errorNumbersOfLowCodes[code]);
+    if (code == ERROR_INVALID_PARAMETER) return RunError::badArgument;
+    if (code == ERROR_DISK_FULL) return RunError::shortWrite;
+    return RunError::deviceFailure;
+}
+
+bool inRange(std::int32_t coordinate, SHORT limit) { return coordinate >= 1 && coordinate <= limit; }
+
+} // namespace
+
+// A write counts as failed when the system reports an error code after it, even if WriteFile
+// claimed success; a write that reports none but wrote less is short.
+void writeOutput(const char* bytes, std::size_t count) {
+    DWORD written = 0;
+    const auto outcome = guardedSystemCall([&] {
+        return WriteFile(consoleState().outputHandle, bytes, static_cast<DWORD>(count), &written, nullptr);
+    });
+    if (outcome.error != 0)
+        raiseError(writeError(static_cast<DWORD>(outcome.error)));
+    else if (!outcome.value || written < count)
+        raiseError(RunError::shortWrite);
+}
+
+void locate(std::int32_t row, std::int32_t column) {
+    const HANDLE screen = consoleState().screenHandle;
+    CONSOLE_SCREEN_BUFFER_INFO buffer = {};
+    if (!GetConsoleScreenBufferInfo(screen, &buffer)) return;
+    COORD position = buffer.dwCursorPosition;
+    if (inRange(row, buffer.dwSize.Y)) position.Y = static_cast<SHORT>(row - 1);
+    if (inRange(column, buffer.dwSize.X)) position.X = static_cast<SHORT>(column - 1);
+    SetConsoleCursorPosition(screen, position);
+}

@@ -1,0 +1,296 @@
+// The window thread: every window, GDI and message call for a window happens here, in the
+// window's own message loop. Drawing threads reach it only through the canvas's paint requests.
+#include <windows.h>
+
+#include <new>
+
+#include "graphics/frame_style.h"
+#include "graphics/window.h"
+#include "graphics/window_registry.h"
+#include "graphics/window_thread.h"
+#include "runtime/thread_record.h"
+
+namespace {
+
+const char frameClassName[] = "TesseraFrame";
+const char canvasClassName[] = "TesseraCanvas";
+constexpr int fontPointSize = 8;
+
+
+// The canvas's pixels are a view of a section of our own that the DIB section shares, so the
+// canvas can keep its memory after the window and its bitmap are gone.
+void releasePixelView(std::uint32_t* pixels) { UnmapViewOfFile(pixels); }
+
+LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK canvasProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+bool registerClasses() {
+    static const bool registered = [] {
+        WNDCLASSEXA frame = {};
+        frame.cbSize = sizeof frame;
+        frame.lpfnWndProc = frameProcedure;
+        frame.hInstance = GetModuleHandleA(nullptr);
+        frame.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1);
+        frame.lpszClassName = frameClassName;
+        WNDCLASSEXA canvas = frame;
+        canvas.lpfnWndProc = canvasProcedure;
+        canvas.hbrBackground = nullptr; // the canvas paints every pixel itself
+        canvas.lpszClassName = canvasClassName;
+        return RegisterClassExA(&frame) != 0 && RegisterClassExA(&canvas) != 0;
+    }();
+    return registered;
+}
+
+class Win32Window {
+public:
+    Win32Window() = default;
+    Win32Window(const Win32Window&) = delete;
+    Win32Window& operator=(const Win32Window&) = delete;
+    ~Win32Window();
+
+    bool create(const FrameSettings& settings);
+    bool enterIntoRegistry();
+    void leaveRegistry();
+    WindowHandle frameHandle() const { return reinterpret_cast<WindowHandle>(frame_); }
+    // Until the user closes the window.
+    void run();
+    // The windows go with the object; nothing needs releasing before the records go.
+    void finish() {}
+
+    // The window procedures' work; `window` is the frame or the canvas window, also while it is
+    // being created and its handle is not stored yet.
+    LRESULT frameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT canvasMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    bool createWindows(const FrameSettings& settings);
+    bool createCanvas(std::int32_t width, std::int32_t height);
+    void serveRequests();
+    void paint(HDC target);
+
+    HWND frame_ = nullptr;
+    HWND canvasWindow_ = nullptr;
+    SIZE outerSize_ = {};
+    HDC memoryDc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ replacedBitmap_ = nullptr;
+    HFONT font_ = nullptr;
+    HGDIOBJ replacedFont_ = nullptr;
+    bool closed_ = false;
+    std::shared_ptr<Canvas> canvas_;
+};
+
+Win32Window* windowOf(HWND window) {
+    return reinterpret_cast<Win32Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// The window's object comes with its creation parameters and is kept in its user data.
+LRESULT dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool frame) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    Win32Window* owner = windowOf(window);
+    if (!owner) return DefWindowProcA(window, message, wParam, lParam);
+    return frame ? owner->frameMessage(window, message, wParam, lParam)
+                 : owner->canvasMessage(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return dispatch(window, message, wParam, lParam, true);
+}
+
+LRESULT CALLBACK canvasProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return dispatch(window, message, wParam, lParam, false);
+}
+
+Win32Window::~Win32Window() {
+    if (frame_) DestroyWindow(frame_);
+    if (memoryDc_) {
+        if (replacedBitmap_) SelectObject(memoryDc_, replacedBitmap_);
+        if (replacedFont_) SelectObject(memoryDc_, replacedFont_);
+        DeleteDC(memoryDc_);
+    }
+    if (bitmap_) DeleteObject(bitmap_);
+    if (font_) DeleteObject(font_);
+}
+
+bool Win32Window::create(const FrameSettings& settings) {
+    if (settings.width <= 0 || settings.height <= 0 || !registerClasses()) return false;
+    return createCanvas(settings.width, settings.height) && createWindows(settings);
+}
+
+// A fixed frame: the maximise box and the sizing border are never offered, whatever the style.
+bool Win32Window::createWindows(const FrameSettings& settings) {
+    const DWORD style = (chosenFrameStyle(settings.style, settings.caption) & ~(WS_MAXIMIZEBOX | WS_THICKFRAME)) |
+                        WS_CLIPCHILDREN;
+    RECT outer = {0, 0, settings.width, settings.height};
+    if (!AdjustWindowRectEx(&outer, style, FALSE, 0)) return false;
+    outerSize_ = {outer.right - outer.left, outer.bottom - outer.top};
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    frame_ = CreateWindowExA(0, frameClassName, settings.caption.c_str(), style, settings.x, settings.y,
+                             outerSize_.cx, outerSize_.cy, nullptr, nullptr, instance, this);
+    if (!frame_) return false;
+    canvasWindow_ = CreateWindowExA(0, canvasClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, settings.width,
+                                    settings.height, frame_, nullptr, instance, this);
+    if (!canvasWindow_) return false;
+    ShowWindow(frame_, SW_SHOWNORMAL);
+    UpdateWindow(frame_);
+    return true;
+}
+
+bool Win32Window::createCanvas(std::int32_t width, std::int32_t height) {
+    const auto bytes = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
+    const HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes, nullptr);
+    if (!section) return false;
+    PixelMemory memory(static_cast<std::uint32_t*>(MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, bytes)),
+                       releasePixelView);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height; // top row first, as the canvas stores its rows
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    if (memory) bitmap_ = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, section, 0);
+    CloseHandle(section); // the view and the bitmap keep the section
+    if (!memory || !bitmap_) return false;
+
+    memoryDc_ = CreateCompatibleDC(nullptr);
+    if (!memoryDc_) return false;
+    replacedBitmap_ = SelectObject(memoryDc_, bitmap_);
+    const int pixelsPerInch = GetDeviceCaps(memoryDc_, LOGPIXELSY);
+    font_ = CreateFontA(-MulDiv(fontPointSize, pixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, threadRecord().fontName);
+    if (font_) replacedFont_ = SelectObject(memoryDc_, font_);
+
+    // A 32-bit DIB holds blue, green, red from the lowest byte up: 0x00RRGGBB.
+    PixelFormat pixelFormat;
+    PixelFormat::fromMasks(0xFF0000, 0xFF00, 0xFF, false, pixelFormat);
+    const auto systemColour = [](int index) { return static_cast<ColourValue>(GetSysColor(index)); };
+    canvas_ = std::make_shared<Canvas>(std::move(memory), width, height, pixelFormat,
+                                       systemColour(COLOR_WINDOWTEXT), systemColour(COLOR_3DFACE));
+    return canvas_->requests().usable();
+}
+
+bool Win32Window::enterIntoRegistry() {
+    WindowRecord frameRecord;
+    frameRecord.handle = frameHandle();
+    frameRecord.flags = WindowRecord::frameWindow;
+    WindowRecord canvasRecord;
+    canvasRecord.handle = reinterpret_cast<WindowHandle>(canvasWindow_);
+    canvasRecord.parent = frameHandle();
+    canvasRecord.flags = WindowRecord::childControl;
+    canvasRecord.canvas = canvas_;
+    try {
+        windowRegistry().insert(std::move(frameRecord));
+        windowRegistry().insert(std::move(canvasRecord));
+    } catch (const std::bad_alloc&) {
+        leaveRegistry();
+        return false;
+    }
+    return true;
+}
+
+void Win32Window::leaveRegistry() {
+    windowRegistry().removeFrame(frameHandle());
+    canvas_->requests().close();
+}
+
+void Win32Window::run() {
+    const auto wakeUp = reinterpret_cast<HANDLE>(canvas_->requests().wakeUp().waitable());
+    while (!closed_) {
+        MSG message;
+        while (!closed_ && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (closed_) return;
+        const DWORD woken = MsgWaitForMultipleObjects(1, &wakeUp, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0) serveRequests();
+        else if (woken == WAIT_FAILED) return;
+    }
+}
+
+// The paint is done in the window procedure before this returns, and GdiFlush waits until the
+// system has carried it out: only then is the requester released.
+void Win32Window::serveRequests() {
+    const PaintRequests::Round round = canvas_->requests().takePending();
+    if (round.jobs & PaintRequests::focus) SetForegroundWindow(frame_);
+    if (round.jobs & PaintRequests::paint) {
+        RedrawWindow(canvasWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        GdiFlush();
+    }
+    canvas_->requests().served(round);
+}
+
+void Win32Window::paint(HDC target) {
+    BitBlt(target, 0, 0, canvas_->width(), canvas_->height(), memoryDc_, 0, 0, SRCCOPY);
+}
+
+LRESULT Win32Window::frameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_GETMINMAXINFO: {
+        // The system would hold a captioned window to its own minimum width; the frame keeps
+        // exactly the size that gives the canvas its client area.
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {outerSize_.cx, outerSize_.cy};
+        limits->ptMaxTrackSize = {outerSize_.cx, outerSize_.cy};
+        return 0;
+    }
+    case WM_CLOSE:
+        closed_ = true;
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT Win32Window::canvasMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT painting;
+        const HDC target = BeginPaint(window, &painting);
+        if (target) paint(target);
+        EndPaint(window, &painting);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1; // the paint covers everything
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+WakeUpChannel::WakeUpChannel()
+    : waitable_(reinterpret_cast<std::intptr_t>(CreateEventA(nullptr, FALSE, FALSE, nullptr))) {}
+
+WakeUpChannel::~WakeUpChannel() {
+    if (usable()) CloseHandle(reinterpret_cast<HANDLE>(waitable_));
+}
+
+bool WakeUpChannel::usable() const { return waitable_ != 0; }
+
+bool WakeUpChannel::raise() { return SetEvent(reinterpret_cast<HANDLE>(waitable_)) != 0; }
+
+// An auto-reset event is lowered by the wait that saw it raised.
+void WakeUpChannel::lower() {}
+
+WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std::int32_t width,
+                        std::int32_t height, std::uint32_t style) {
+    return openWindowOnThread<Win32Window>({caption, x, y, width, height, style});
+}
+
+// Windows has no display name; the desktop the window would have opened on stands in for it.
+Text displayName() {
+    char name[256] = {};
+    DWORD length = 0;
+    if (!GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name, sizeof name, &length))
+        return Text();
+    return Text(name);
+}

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Cross-compiles tessera.exe (and, unless told otherwise, the tests that run under Wine) into one
+# build tree: scripts/build-windows.sh DIR [cmake options...]
+# Highway's source, which the Windows build compiles, is fetched once into DIR/_deps.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=$1
+shift
+deps=$dir/_deps
+if [ ! -f "$deps/highway/hwy/targets.cc" ]; then
+    rm -rf "$deps"
+    mkdir -p "$deps"
+    (cd "$deps" && apt-get source --download-only highway >/dev/null 2>&1)
+    mkdir "$deps/highway"
+    tar -xzf "$deps"/highway_*.orig.tar.gz -C "$deps/highway" --strip-components=1
+fi
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DTESSERA_HWY_SOURCE_DIR="$PWD/$deps/highway" -DTESSERA_BENCHMARKS=OFF "$@" >/dev/null
+cmake --build "$dir" --parallel "$(nproc)"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Makes the packages of two built trees and checks them: scripts/test-packages.sh LINUX_BUILD WINDOWS_BUILD
+# The .deb must declare its libraries and hold a program that starts; the .zip must hold
+# tessera.exe alone, needing no DLL beyond Windows' own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+linux_build=$1
+windows_build=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+for build in "$linux_build" "$windows_build"; do
+    (cd "$build" && cpack -B packages) >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log" >&2; exit 1; }
+done
+deb=$(ls "$linux_build"/packages/tessera_*.deb)
+zip=$(ls "$windows_build"/packages/tessera-*.zip)
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libx11-6 libxext6 libhwy1 libstdc++6; do
+    [[ $depends == *"$library"* ]] || { echo "$deb does not depend on $library: $depends" >&2; exit 1; }
+done
+dpkg-deb -x "$deb" "$scratch/root"
+# With no answers the program greets, and ends with exit code 1 when its input ends.
+status=0
+"$scratch/root/usr/bin/tessera" </dev/null >"$scratch/out" 2>"$scratch/err" || status=$?
+grep -q "^Tessera // " "$scratch/out" && [ "$status" -eq 1 ] \
+    || { echo "the packaged program did not start as expected (exit $status)" >&2; cat "$scratch/err" >&2; exit 1; }
+
+[ "$(unzip -Z1 "$zip")" = "tessera.exe" ] || { echo "$zip holds more than tessera.exe" >&2; exit 1; }
+unzip -q "$zip" -d "$scratch/zip"
+system_dlls='^(KERNEL32|USER32|GDI32|msvcrt|api-ms-win-core-synch-l1-2-0)\.dll$'
+if x86_64-w64-mingw32-objdump -p "$scratch/zip/tessera.exe" | sed -n 's/^\s*DLL Name: //p' | grep -Ev "$system_dlls"; then
+    echo "tessera.exe needs the DLLs above" >&2
+    exit 1
+fi
+echo "packages: $(basename "$deb") ($depends), $(basename "$zip")"

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds tessera.exe and runs the Windows tests under Wine, on a private X server and in a fresh
+# Wine prefix made for this run: the portable unit tests cross-compiled, then the whole program.
+#   scripts/test-windows.sh LINUX_BUILD WINDOWS_BUILD
+# LINUX_BUILD must already hold the built wine_program_tests (scripts/build.sh builds it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+linux_build=$1
+windows_build=$2
+wine_dir=/usr/lib/wine
+
+scripts/build-windows.sh "$windows_build"
+
+scratch=$(mktemp -d)
+xvfb_pid=""
+cleanup() {
+    [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && "$wine_dir/wineserver64" -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# The server picks a free display itself and writes its number when it is ready for clients.
+mkfifo "$scratch/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r display_number <"$scratch/display"
+export DISPLAY=":$display_number"
+
+export WINEPREFIX="$PWD/$windows_build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+scripts/wine-prefix.sh "$WINEPREFIX"
+# One server for the whole run: each program then starts in a fraction of a second. Its output
+# goes nowhere, so it never holds a test's pipes open.
+"$wine_dir/wineserver64" -p </dev/null >/dev/null 2>&1
+# Wine's background services start with the first program of a session and inherit its output:
+# started here, they never hold a test's output pipe open after the test's program has ended.
+"$wine_dir/wine64" wineboot </dev/null >/dev/null 2>&1
+
+ctest --test-dir "$windows_build" --output-on-failure --timeout 600 --parallel "$(nproc)"
+TESSERA_WINDOWS_PROGRAM="$PWD/$windows_build/app/tessera.exe" "$linux_build/tests/wine_program_tests"

@@ -1,0 +1,70 @@
+#include "tests/support/program_run.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "engine/fills.h"
+#include "tests/support/temp_path.h"
+
+std::vector<std::string> frozenClockEnvironment() {
+    return {"LD_PRELOAD=" FAKETIME_LIBRARY, std::string("FAKETIME=") + frozenDate, "TZ=UTC",
+            "FAKETIME_DONT_FAKE_MONOTONIC=1"};
+}
+
+std::string writeTempFile(const std::string& name, const std::string& contents) {
+    const std::string path = uniqueTempPath(name);
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+int countOf(const std::string& haystack, const std::string& needle) {
+    int count = 0;
+    for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
+    return count;
+}
+
+bool exitedWith(std::optional<int> status, int code) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+ExpectedRun::ExpectedRun(std::int32_t width, std::int32_t height, RuleSet rules, std::int32_t mode, std::int32_t speed)
+    : world_(width, height), rules_(std::move(rules)), mode_(mode), speed_(speed) {
+    world_.reset(frozenTimeOfDay);
+}
+
+void ExpectedRun::step() { world_.run(1, rules_, mode_, speed_, std::bind_front(&FastGenerator::step, &generator_)); }
+
+void ExpectedRun::densityFill(int digit) { ::densityFill(world_.world(), world_.world().currentPlane(), digit); }
+
+std::vector<std::uint32_t> ExpectedRun::frame() const {
+    std::vector<std::uint32_t> colours;
+    for (const std::int32_t value : world_.cells())
+        colours.push_back(static_cast<std::uint32_t>(std::min(value, 255)) * 0x010101u);
+    return colours;
+}
+
+std::vector<std::uint32_t> waitForPixels(ScreenProbe& probe, XWindowId window, PixelArea area,
+                                         const std::vector<std::uint32_t>& expected,
+                                         std::chrono::milliseconds timeout) {
+    std::vector<std::uint32_t> shown;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        shown = probe.readPixels(window, area.x, area.y, area.width, area.height);
+        if (shown == expected) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return shown;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// What the tests that drive the whole program share, whichever build of it they drive: the
+// frozen seed and the run it gives, the texts the program prints, and file and pixel helpers.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/fast_generation.h"
+#include "engine/headless_world.h"
+#include "tests/support/xvfb_server.h"
+#include "text/numbers.h"
+
+// The programs run with the wall clock frozen at 12:00:00.000, so the seed is known.
+inline constexpr Number frozenTimeOfDay = 43200;
+inline constexpr char frozenDate[] = "2026-12-08 12:00:00";
+// "NAME=value" entries that start a program with its wall clock frozen there.
+std::vector<std::string> frozenClockEnvironment();
+
+inline const std::string legend = "\r\nGO!\r\nR = Reset [also - 0-9 for % fill]\r\nN = New Rules\r\n"
+                                  "X = Random Rules\r\nQ = Quit\r\nS = Step On/Off\r\n";
+inline const std::string ruleExamples = "Conway rulesubset (Size/Survive/Born) -- examples:\r\n"
+                                        "1/23/3 - Game of Life\r\n1/23/36 - Highlife\r\n1/34/34 - 34 Life\r\n"
+                                        "1/5/345 - Long Life\r\n1/1358/357 - Amoeba\r\n"
+                                        "1/235678/378 - Coagulations\r\n1/5678/35678 - Diamoebas\r\n";
+
+// A file of the given contents in the test's temporary directory; its path.
+std::string writeTempFile(const std::string& name, const std::string& contents);
+std::string readFile(const std::string& path);
+int countOf(const std::string& haystack, const std::string& needle);
+bool exitedWith(std::optional<int> status, int code);
+
+// The run the program makes from the frozen seed, replayed headless with the same services.
+class ExpectedRun {
+public:
+    ExpectedRun(std::int32_t width, std::int32_t height, RuleSet rules, std::int32_t mode, std::int32_t speed);
+
+    void step();
+    void useRules(RuleSet rules) { rules_ = std::move(rules); }
+    void densityFill(int digit);
+    // The current plane as window colours, row by row.
+    std::vector<std::uint32_t> frame() const;
+
+private:
+    HeadlessWorld world_;
+    RuleSet rules_;
+    std::int32_t mode_, speed_;
+    FastGenerator generator_{defaultThreadCount()};
+};
+
+struct PixelArea {
+    int x, y, width, height;
+};
+
+// Polls the area of the window until it shows the expected colours; the last reading when it
+// never does within the timeout.
+std::vector<std::uint32_t> waitForPixels(ScreenProbe& probe, XWindowId window, PixelArea area,
+                                         const std::vector<std::uint32_t>& expected,
+                                         std::chrono::milliseconds timeout);

@@ -1,0 +1,148 @@
+// The Windows console and window services against the system's own calls, under Wine: key events
+// put into the console's input queue, redirected input and failing writes through pipes, and the
+// window read back with the system's window and drawing queries.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "console/console.h"
+#include "console/win32/console_state.h"
+#include "graphics/window.h"
+#include "runtime/errors.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto windowTimeout = 20s;
+
+// ---- Console ----
+
+INPUT_RECORD keyEvent(bool down, WORD scanCode, char character, DWORD controlKeys = 0) {
+    INPUT_RECORD event = {};
+    event.EventType = KEY_EVENT;
+    event.Event.KeyEvent.bKeyDown = down;
+    event.Event.KeyEvent.wRepeatCount = 1;
+    event.Event.KeyEvent.wVirtualScanCode = scanCode;
+    event.Event.KeyEvent.uChar.AsciiChar = character;
+    event.Event.KeyEvent.dwControlKeyState = controlKeys;
+    return event;
+}
+
+class Win32Console : public testing::Test {
+protected:
+    // A console of the tests' own, whatever the test program was started with.
+    static void SetUpTestSuite() {
+        FreeConsole();
+        AllocConsole();
+    }
+
+    void SetUp() override {
+        initConsole();
+        ASSERT_NE(consoleState().keyboardHandle, INVALID_HANDLE_VALUE);
+        FlushConsoleInputBuffer(consoleState().keyboardHandle);
+    }
+    void TearDown() override { shutDownConsole(); }
+
+    // Written through a handle of our own: the service's keyboard handle is for reading only.
+    void queue(std::initializer_list<INPUT_RECORD> events) {
+        const HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(input, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ASSERT_TRUE(WriteConsoleInputA(input, events.begin(), static_cast<DWORD>(events.size()), &written));
+        ASSERT_EQ(written, events.size());
+        CloseHandle(input);
+    }
+};
+
+TEST_F(Win32Console, KeySelectionSkipsWhatIsNoKeyAndEncodesTheRest) {
+    INPUT_RECORD mouse = {};
+    mouse.EventType = MOUSE_EVENT;
+    queue({mouse, keyEvent(false, 31, 's'), keyEvent(true, 42, 0, SHIFT_PRESSED), keyEvent(true, 31, 'S', SHIFT_PRESSED),
+           keyEvent(true, 72, 0), keyEvent(true, 45, 'x', LEFT_ALT_PRESSED), keyEvent(true, 2, '!', CAPSLOCK_ON),
+           keyEvent(true, 2, '1', CAPSLOCK_ON | SHIFT_PRESSED), keyEvent(true, 1, 0)});
+    EXPECT_EQ(pollKey(), "S") << "mouse, release and a lone Shift are skipped";
+    EXPECT_EQ(pollKey(), std::string("\0\x48", 2)) << "Up";
+    EXPECT_EQ(pollKey(), std::string("\0\x2d", 2)) << "Alt+X, whatever character came with it";
+    EXPECT_EQ(pollKey(), "1") << "Caps Lock without Shift: the unshifted character";
+    EXPECT_EQ(pollKey(), "!") << "Caps Lock with Shift: the shifted character";
+    EXPECT_EQ(pollKey(), "\x1b") << "Esc reported without its character";
+    EXPECT_EQ(pollKey(), "");
+}
+
+TEST_F(Win32Console, RedirectedPipeGivesItsLinesThenTheEndOfDataMark) {
+    HANDLE reader = nullptr, writer = nullptr;
+    ASSERT_TRUE(CreatePipe(&reader, &writer, nullptr, 0));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(writer, "100\r\n200", 8, &written, nullptr));
+    CloseHandle(writer);
+    consoleState().inputHandle = reader;
+    consoleState().inputIsConsole = false;
+    EXPECT_EQ(readLine(), "100");
+    EXPECT_EQ(readLine(), "200");
+    EXPECT_TRUE(redirectedInputHasEnded());
+    EXPECT_EQ(readLine(), "\x1a");
+    CloseHandle(reader);
+}
+
+TEST_F(Win32Console, FailedWriteRecordsTheMappedErrorNumber) {
+    HANDLE reader = nullptr, writer = nullptr;
+    ASSERT_TRUE(CreatePipe(&reader, &writer, nullptr, 0));
+    consoleState().outputHandle = reader; // not open for writing: access denied, code 5
+    RoutineActivation activation;
+    print("x");
+    EXPECT_EQ(activation.errorWord.number(), 70);
+    CloseHandle(reader);
+    CloseHandle(writer);
+}
+
+// ---- Window ----
+
+HWND canvasWindowOf(HWND frame) { return GetWindow(frame, GW_CHILD); }
+
+bool waitUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + windowTimeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+TEST(Win32Window, FixedClientAreaAtThePositionShowsRedrawnPixelsAndEndsOnClose) {
+    const WindowHandle handle = openWindow("Tessera", 300, 300, 10, 10, 0);
+    ASSERT_NE(handle, 0u);
+    const auto frame = reinterpret_cast<HWND>(handle);
+    char caption[16] = {};
+    GetWindowTextA(frame, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Tessera");
+    RECT client = {}, outer = {};
+    GetClientRect(frame, &client);
+    GetWindowRect(frame, &outer);
+    EXPECT_EQ(client.right, 10) << "kept below the system's minimum tracking width";
+    EXPECT_EQ(client.bottom, 10);
+    EXPECT_EQ(outer.left, 300);
+    EXPECT_EQ(outer.top, 300);
+    const LONG style = GetWindowLongA(frame, GWL_STYLE);
+    EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0) << "neither maximised nor resized";
+    EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+
+    attachWindow(handle, 0, bufferedRedraw);
+    setPixel(3, 4, rgb(255, 0, 0));
+    redraw();
+    const HDC canvas = GetDC(canvasWindowOf(frame));
+    EXPECT_EQ(GetPixel(canvas, 3, 4), RGB(255, 0, 0)) << "painted when redraw returns";
+    EXPECT_EQ(GetPixel(canvas, 0, 0), GetSysColor(COLOR_3DFACE)) << "the rest is the face colour";
+    ReleaseDC(canvasWindowOf(frame), canvas);
+
+    focusWindow();
+    EXPECT_TRUE(waitUntil([frame] { return GetForegroundWindow() == frame; }));
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitUntil([] { return canvasSize().width == 0; })) << "a closed window has width 0";
+}
+
+} // namespace
