@@ -91,6 +91,7 @@ void initConsole() {
 
 void shutDownConsole() {
     ConsoleState& state = consoleState();
+    startFreshLine(); // so that the shell's prompt does not stand behind our text
     restoreConsole();
     SetConsoleCtrlHandler(restoreOnControlEvent, FALSE);
     if (state.keyboardHandle != INVALID_HANDLE_VALUE) CloseHandle(state.keyboardHandle);

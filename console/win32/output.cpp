@@ -48,3 +48,12 @@ void locate(std::int32_t row, std::int32_t column) {
     if (inRange(column, buffer.dwSize.X)) position.X = static_cast<SHORT>(column - 1);
     SetConsoleCursorPosition(screen, position);
 }
+
+// The console knows where its cursor stands, so nothing need be tracked here as on a terminal.
+void startFreshLine() {
+    const HANDLE screen = consoleState().screenHandle;
+    CONSOLE_SCREEN_BUFFER_INFO buffer = {};
+    if (!GetConsoleScreenBufferInfo(screen, &buffer) || buffer.dwCursorPosition.X == 0) return;
+    DWORD written = 0;
+    WriteFile(screen, "\r\n", 2, &written, nullptr);
+}
