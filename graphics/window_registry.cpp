@@ -1,6 +1,7 @@
 #include "graphics/window_registry.h"
 
 #include <mutex>
+#include <new>
 
 void WindowRegistry::insert(WindowRecord record) {
     std::forward_list<WindowRecord> node;
@@ -8,6 +9,26 @@ void WindowRegistry::insert(WindowRecord record) {
     std::lock_guard guard(lock_);
     records_.splice_after(records_.before_begin(), node);
     changed();
+}
+
+bool WindowRegistry::insertFrameWithCanvas(WindowHandle frame, WindowHandle canvasWindow,
+                                           std::shared_ptr<Canvas> canvas) {
+    WindowRecord frameRecord;
+    frameRecord.handle = frame;
+    frameRecord.flags = WindowRecord::frameWindow;
+    WindowRecord canvasRecord;
+    canvasRecord.handle = canvasWindow;
+    canvasRecord.parent = frame;
+    canvasRecord.flags = WindowRecord::childControl;
+    canvasRecord.canvas = std::move(canvas);
+    try {
+        insert(std::move(frameRecord));
+        insert(std::move(canvasRecord));
+    } catch (const std::bad_alloc&) {
+        removeFrame(frame);
+        return false;
+    }
+    return true;
 }
 
 void WindowRegistry::removeFrame(WindowHandle frame) {

@@ -28,6 +28,9 @@ struct WindowRecord {
 class WindowRegistry {
 public:
     void insert(WindowRecord record);
+    // Enters a frame with its canvas as child control 0; false, with neither entered, when
+    // memory for the records ran out.
+    bool insertFrameWithCanvas(WindowHandle frame, WindowHandle canvasWindow, std::shared_ptr<Canvas> canvas);
     // Removes the frame and its child controls.
     void removeFrame(WindowHandle frame);
 

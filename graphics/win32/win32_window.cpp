@@ -177,22 +177,10 @@ bool Win32Window::createCanvas(std::int32_t width, std::int32_t height) {
 }
 
 bool Win32Window::enterIntoRegistry() {
-    WindowRecord frameRecord;
-    frameRecord.handle = frameHandle();
-    frameRecord.flags = WindowRecord::frameWindow;
-    WindowRecord canvasRecord;
-    canvasRecord.handle = reinterpret_cast<WindowHandle>(canvasWindow_);
-    canvasRecord.parent = frameHandle();
-    canvasRecord.flags = WindowRecord::childControl;
-    canvasRecord.canvas = canvas_;
-    try {
-        windowRegistry().insert(std::move(frameRecord));
-        windowRegistry().insert(std::move(canvasRecord));
-    } catch (const std::bad_alloc&) {
-        leaveRegistry();
-        return false;
-    }
-    return true;
+    const auto canvasHandle = reinterpret_cast<WindowHandle>(canvasWindow_);
+    if (windowRegistry().insertFrameWithCanvas(frameHandle(), canvasHandle, canvas_)) return true;
+    leaveRegistry();
+    return false;
 }
 
 void Win32Window::leaveRegistry() {

@@ -338,22 +338,9 @@ bool X11Window::createCanvas(std::int32_t width, std::int32_t height) {
 }
 
 bool X11Window::enterIntoRegistry() {
-    WindowRecord frameRecord;
-    frameRecord.handle = frame_;
-    frameRecord.flags = WindowRecord::frameWindow;
-    WindowRecord canvasRecord;
-    canvasRecord.handle = canvasWindow_;
-    canvasRecord.parent = frame_;
-    canvasRecord.flags = WindowRecord::childControl;
-    canvasRecord.canvas = canvas_;
-    try {
-        windowRegistry().insert(std::move(frameRecord));
-        windowRegistry().insert(std::move(canvasRecord));
-    } catch (const std::bad_alloc&) {
-        leaveRegistry();
-        return false;
-    }
-    return true;
+    if (windowRegistry().insertFrameWithCanvas(frame_, canvasWindow_, canvas_)) return true;
+    leaveRegistry();
+    return false;
 }
 
 void X11Window::leaveRegistry() {
