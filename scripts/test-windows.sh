@@ -21,8 +21,9 @@ cleanup() {
 trap cleanup EXIT
 
 # The server picks a free display itself and writes its number when it is ready for clients.
+# -noreset: a server that resets when its last client leaves refuses connections meanwhile.
 mkfifo "$scratch/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$scratch/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 read -r display_number <"$scratch/display"
 export DISPLAY=":$display_number"
