@@ -1,7 +1,7 @@
 #include "app/key_commands.h"
 
-#include "engine/fills.h"
 #include "console/console.h"
+#include "engine/fills.h"
 #include "text/numbers.h"
 #include "text/random.h"
 #include "text/strings.h"

@@ -1,9 +1,9 @@
 #include "app/main_loop.h"
 
 #include "app/failure_report.h"
-#include "engine/fills.h"
 #include "app/key_commands.h"
 #include "console/console.h"
+#include "engine/fills.h"
 #include "text/numbers.h"
 
 namespace {

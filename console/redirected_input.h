@@ -19,6 +19,18 @@ inline constexpr unsigned char lineFeed = 10;
 inline constexpr unsigned char enter = 13;
 inline constexpr unsigned char endOfData = 26; // the end-of-data mark, and a byte 26 in the data
 
+// Keeps what one read of standard input gave as the read-ahead: its `count` bytes, or the
+// end-of-data mark when it gave none (the end of the data, or a failure).
+template <class State>
+void keepReadAhead(State& state, long long count) {
+    if (count > 0) {
+        state.readAheadCount = static_cast<int>(count);
+    } else {
+        state.readAhead[0] = endOfData;
+        state.readAheadCount = 1;
+    }
+}
+
 // The read-ahead after a completed line, which finds out early that the data has ended. When a
 // pipe holds nothing yet it is put off to the next readLine rather than taken as the end.
 template <class State, class Fill, class Waiting>

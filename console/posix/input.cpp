@@ -172,13 +172,7 @@ ssize_t readInput(int handle, unsigned char* buffer, std::size_t size) {
 }
 
 void refillReadAhead(ConsoleState& state) {
-    const ssize_t count = readInput(state.inputHandle, state.readAhead, sizeof state.readAhead);
-    if (count > 0) {
-        state.readAheadCount = static_cast<int>(count);
-    } else {
-        state.readAhead[0] = redirected::endOfData;
-        state.readAheadCount = 1;
-    }
+    redirected::keepReadAhead(state, readInput(state.inputHandle, state.readAhead, sizeof state.readAhead));
 }
 
 // Whether a read of standard input would return at once (data, end of data or an error).

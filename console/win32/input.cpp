@@ -131,12 +131,7 @@ struct ConsoleKeyboard {
 void refillReadAhead(ConsoleState& state) {
     DWORD count = 0;
     if (!ReadFile(state.inputHandle, state.readAhead, sizeof state.readAhead, &count, nullptr)) count = 0;
-    if (count > 0) {
-        state.readAheadCount = static_cast<int>(count);
-    } else {
-        state.readAhead[0] = redirected::endOfData;
-        state.readAheadCount = 1;
-    }
+    redirected::keepReadAhead(state, count);
 }
 
 // A pipe that holds nothing yet may only be waiting for its writer.
