@@ -7,16 +7,6 @@
 
 #include "graphics/canvas.h"
 
-#ifndef TESSERA_GREY_PIXEL_ONCE
-#define TESSERA_GREY_PIXEL_ONCE
-namespace {
-std::uint32_t greyPixel(std::int32_t grey) {
-    const auto level = static_cast<std::uint32_t>(grey < 0 ? 0 : grey > 255 ? 255 : grey);
-    return level | level << 8 | level << 16;
-}
-} // namespace
-#endif
-
 HWY_BEFORE_NAMESPACE();
 namespace grey_pixels {
 namespace HWY_NAMESPACE {
@@ -34,7 +24,7 @@ void CommonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_
         const auto pixel = hn::Or(hn::Or(level, hn::ShiftLeft<8>(level)), hn::ShiftLeft<16>(level));
         hn::StoreU(pixel, du, pixels + k);
     }
-    for (; k < count; ++k) pixels[k] = greyPixel(greys[k]);
+    for (; k < count; ++k) pixels[k] = PixelFormat::commonPixelOf(rgb(greys[k], greys[k], greys[k]));
 }
 
 } // namespace HWY_NAMESPACE
