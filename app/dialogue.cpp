@@ -1,10 +1,10 @@
 #include "app/dialogue.h"
 
 #include "app/failure_report.h"
+#include "app/key_commands.h"
 #include "console/console.h"
 #include "text/numbers.h"
 #include "text/random.h"
-#include "text/strings.h"
 
 namespace {
 
@@ -34,22 +34,27 @@ void askRules(ProgramState& state) {
     printLine(" 2.  Shades of Grey");
     print("  -->");
     // Only a typed value of exactly 2 selects grey; the number is compared unrounded.
-    state.renderMode = toNumber(readLine()) == 2 ? shadesOfGreyRules : blackWhiteRules;
-    if (state.renderMode == shadesOfGreyRules) {
+    state.rule.mode = toNumber(readLine()) == 2 ? RenderMode::shadesOfGrey : RenderMode::blackWhite;
+    if (state.rule.mode == RenderMode::shadesOfGrey) {
         print("Speed 1-128 [16] -->");
-        state.greySpeed = clampGreySpeed(readNumberAnswer());
+        state.rule.greySpeed = clampGreySpeed(readNumberAnswer());
     }
 }
 
+struct RuleExample {
+    Rule rule;
+    const char* name;
+};
+
 void printRuleExamples() {
+    static const RuleExample examples[] = {
+        {{1, "23", "3"}, "Game of Life"},   {{1, "23", "36"}, "Highlife"},
+        {{1, "34", "34"}, "34 Life"},       {{1, "5", "345"}, "Long Life"},
+        {{1, "1358", "357"}, "Amoeba"},     {{1, "235678", "378"}, "Coagulations"},
+        {{1, "5678", "35678"}, "Diamoebas"},
+    };
     printLine("Conway rulesubset (Size/Survive/Born) -- examples:");
-    printLine("1/23/3 - Game of Life");
-    printLine("1/23/36 - Highlife");
-    printLine("1/34/34 - 34 Life");
-    printLine("1/5/345 - Long Life");
-    printLine("1/1358/357 - Amoeba");
-    printLine("1/235678/378 - Coagulations");
-    printLine("1/5678/35678 - Diamoebas");
+    for (const RuleExample& example : examples) printLine(formatRule(example.rule) + " - " + example.name);
 }
 
 // Asks until the answer holds a "/". Gives false when redirected input has ended without one:
@@ -58,7 +63,7 @@ bool readRuleAnswer(Text& answer) {
     for (;;) {
         print(" -->");
         answer = readLine();
-        if (findText(1, answer, "/") != 0) return true;
+        if (isRuleNotation(answer)) return true;
         if (redirectedInputHasEnded()) return false;
     }
 }
@@ -66,11 +71,9 @@ bool readRuleAnswer(Text& answer) {
 void printLegend() {
     newLine();
     printLine("GO!");
-    printLine("R = Reset [also - 0-9 for % fill]");
-    printLine("N = New Rules");
-    printLine("X = Random Rules");
-    printLine("Q = Quit");
-    printLine("S = Step On/Off");
+    for (const KeyCommand& command : keyCommands) {
+        if (command.legendLine != nullptr) printLine(command.legendLine);
+    }
 }
 
 } // namespace
@@ -85,16 +88,6 @@ std::int32_t clampGreySpeed(std::int32_t typed) {
     if (typed < 1) return 16;
     if (typed > 128) return 128;
     return typed;
-}
-
-RuleSet parseRule(const Text& answer) {
-    RuleSet rules;
-    rules.size = storeInt32(toNumber(field(answer, "/", 1)));
-    if (rules.size < 1) rules.size = 1;
-    if (rules.size > 4) rules.size = 4;
-    rules.survive = field(answer, "/", 2);
-    rules.born = field(answer, "/", 3);
-    return rules;
 }
 
 void runOpeningDialogue(ProgramState& state) {
@@ -114,7 +107,7 @@ Stage runRuleDialogue(ProgramState& state) {
         state.exitCode = failureExitCode;
         return Stage::end;
     }
-    state.rules = parseRule(answer);
+    parseRule(state.rule, answer);
     printLegend();
     state.world.create(state.width, state.height);
     if (!state.world.exists()) {

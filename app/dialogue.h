@@ -11,9 +11,6 @@ void runOpeningDialogue(ProgramState& state);
 // reported on standard error, with the exit code set to 1).
 Stage runRuleDialogue(ProgramState& state);
 
-// The rule prompt's answer split into the RuleSet: Size clamped to 1..4, Survive and Born as typed.
-RuleSet parseRule(const Text& answer);
-
 // A typed world dimension: below 10 gives 100, above 600 gives 600.
 std::int32_t clampWorldDimension(std::int32_t typed);
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-bool isDigitKey(const Text& key) { return compareText("0", key) <= 0 && compareText(key, "9") <= 0; }
-
 // The counter line is blanked with 79 blanks, which leaves the cursor in the last column of an
 // 80-column terminal instead of wrapping.
 void clearCounterLine() {
@@ -25,32 +23,59 @@ Text drawRuleDigits() {
     return digits;
 }
 
-} // namespace
-
-void drawRandomRule(ProgramState& state) {
-    state.rules.size = 1;
-    storeText(state.rules.survive, drawRuleDigits());
-    storeText(state.rules.born, drawRuleDigits());
-    newLine();
-    print(concat(concat(concat("New rule: 1/", state.rules.survive), "/"), state.rules.born));
-    newLine();
+KeyOutcome reset(ProgramState&, const Text&) {
+    clearCounterLine();
+    return KeyOutcome::reset;
 }
 
-KeyOutcome actOnKey(ProgramState& state, const Text& key) {
-    if (isDigitKey(key)) {
-        densityFill(state.world, state.world.currentPlane(), key[0] - '0');
-    } else if (key == "s") {
-        state.stepMode = state.stepMode == 1 ? 0 : 1;
-    } else if (key == "n") {
-        clearCounterLine();
-        return KeyOutcome::newRules;
-    } else if (key == "r") {
-        clearCounterLine();
-        return KeyOutcome::reset;
-    } else if (key == "x") {
-        drawRandomRule(state);
-    } else if (key == "q") {
-        return KeyOutcome::quit;
-    }
+KeyOutcome askNewRule(ProgramState&, const Text&) {
+    clearCounterLine();
+    return KeyOutcome::newRules;
+}
+
+// Size 1 and Survive and Born drawn digit by digit (each of 0..8 with probability 4/10), then
+// "New rule: " and the rule's notation on a line of its own.
+KeyOutcome drawRandomRule(ProgramState& state, const Text&) {
+    state.rule.size = 1;
+    storeText(state.rule.survive, drawRuleDigits());
+    storeText(state.rule.born, drawRuleDigits());
+    newLine();
+    print("New rule: " + formatRule(state.rule));
+    newLine();
     return KeyOutcome::carryOn;
+}
+
+KeyOutcome quit(ProgramState&, const Text&) { return KeyOutcome::quit; }
+
+KeyOutcome toggleSingleStep(ProgramState& state, const Text&) {
+    state.singleStep = !state.singleStep;
+    return KeyOutcome::carryOn;
+}
+
+KeyOutcome refillAtDensity(ProgramState& state, const Text& digit) {
+    densityFill(state.world, state.world.currentPlane(), digit[0] - '0');
+    return KeyOutcome::carryOn;
+}
+
+bool takes(const KeyCommand& command, const Text& key) {
+    return compareText(command.lowest, key) <= 0 && compareText(key, command.highest) <= 0;
+}
+
+} // namespace
+
+const std::array<KeyCommand, 6> keyCommands = {{
+    {"r", "r", "R = Reset [also - 0-9 for % fill]", reset, false},
+    {"n", "n", "N = New Rules", askNewRule, false},
+    {"x", "x", "X = Random Rules", drawRandomRule, false},
+    {"q", "q", "Q = Quit", quit, false},
+    {"s", "s", "S = Step On/Off", toggleSingleStep, true},
+    {"0", "9", nullptr, refillAtDensity, false},
+}};
+
+const KeyCommand* findKeyCommand(const Text& key) {
+    if (key.empty()) return nullptr; // the usual case: no key was waiting
+    for (const KeyCommand& command : keyCommands) {
+        if (takes(command, key)) return &command;
+    }
+    return nullptr;
 }

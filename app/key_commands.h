@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 
 #include "app/program_state.h"
 
@@ -10,9 +11,23 @@ enum class KeyOutcome {
     quit,     // end at once
 };
 
-// Acts on one polled key, already lower-cased; any other text, the empty one included, does nothing.
-KeyOutcome actOnKey(ProgramState& state, const Text& key);
+// One key command: the keys it takes, its line in the legend, what it does, and whether a
+// generation step started before the key was read stays valid after it.
+struct KeyCommand {
+    // Takes every polled key (lower-cased) from lowest to highest in byte-wise order: one letter,
+    // or the run of digits.
+    const char* lowest;
+    const char* highest;
+    // Its line in the legend, or nullptr when another command's line announces it.
+    const char* legendLine;
+    KeyOutcome (*act)(ProgramState& state, const Text& key);
+    // It leaves the current plane and the rule as they are.
+    bool keepsEarlyStep;
+};
 
-// The x key: Size 1 and Survive and Born drawn digit by digit (each of 0..8 with probability 4/10),
-// then "New rule: 1/Survive/Born" on a line of its own.
-void drawRandomRule(ProgramState& state);
+// Every key command, in the legend's order.
+extern const std::array<KeyCommand, 6> keyCommands;
+
+// The command that takes a polled key, already lower-cased; nullptr for any other text, the empty
+// one included, which does nothing.
+const KeyCommand* findKeyCommand(const Text& key);

@@ -8,13 +8,14 @@
 
 namespace {
 
-void showIteration(const ProgramState& state) {
+void countAndShowIteration(ProgramState& state) {
+    ++state.iteration;
     locate(0, 1);
     print("Iteration: " + countText(static_cast<Number>(state.iteration)));
 }
 
 void startNextStep(ProgramState& state) {
-    state.generator.startStep(state.world, state.rules, state.renderMode, state.greySpeed);
+    state.generator.startStep(state.world, state.rule);
     state.nextStepStarted = true;
 }
 
@@ -37,12 +38,20 @@ void dropEarlyStep(ProgramState& state) {
     state.nextStepStarted = false;
 }
 
-// No key, and the s key, leave the current plane and the rules as they are.
-bool keepsEarlyStep(const Text& key) { return key.empty() || key == "s"; }
+// Polls one key and acts on it. A key that changes the current plane or the rule first drops
+// the step started early from them; no key, and any key without a command, change nothing.
+KeyOutcome actOnPolledKey(ProgramState& state) {
+    const Text key = lowerCase(pollKey());
+    const KeyCommand* command = findKeyCommand(key);
+    if (command == nullptr) return KeyOutcome::carryOn;
+    if (!command->keepsEarlyStep) dropEarlyStep(state);
+    return command->act(state, key);
+}
 
+// Only s, of all the keys, does anything here: it ends single-step mode.
 void waitForStep(ProgramState& state) {
-    if (state.stepMode != 1) return;
-    if (lowerCase(waitKey()) == "s") state.stepMode = 0;
+    if (!state.singleStep) return;
+    if (lowerCase(waitKey()) == "s") state.singleStep = false;
 }
 
 // The window service reports a closed window, and one that never opened, as a canvas width of 0.
@@ -74,18 +83,14 @@ void drawCurrentPlane(const ProgramState& state) {
 }
 
 Stage runGeneration(ProgramState& state) {
-    ++state.iteration;
-    showIteration(state);
+    countAndShowIteration(state);
     drawAndComputeNextGeneration(state);
-    // The next step reads only the current plane and the rules, which nothing changes before the
+    // The next step reads only the current plane and the rule, which nothing changes before the
     // next generation unless a key does: started now, it runs on the worker threads while this
     // thread waits for the redraw, and a key that would change its input drops it again.
     startNextStep(state);
     redraw();
-
-    const Text key = lowerCase(pollKey());
-    if (!keepsEarlyStep(key)) dropEarlyStep(state);
-    switch (actOnKey(state, key)) {
+    switch (actOnPolledKey(state)) {
     case KeyOutcome::quit: return Stage::end;
     case KeyOutcome::newRules: return Stage::ruleDialogue;
     case KeyOutcome::reset: return Stage::reset;

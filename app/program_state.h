@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "engine/fast_generation.h"
-#include "engine/generation.h"
+#include "engine/rule.h"
 #include "engine/world.h"
 #include "graphics/window.h"
 
@@ -12,9 +12,7 @@ struct ProgramState {
     std::int32_t width = 0;
     std::int32_t height = 0;
     WindowHandle window = 0;
-    std::int32_t renderMode = blackWhiteRules;
-    std::int32_t greySpeed = 0;
-    RuleSet rules;
+    Rule rule;
 
     World world;
     // Declared after the World, so its threads are gone before the World is.
@@ -22,7 +20,8 @@ struct ProgramState {
     // Generations since the last reset. 64 bits, so that it counts on instead of wrapping after
     // 2,147,483,647 generations.
     std::int64_t iteration = 0;
-    std::int32_t stepMode = 0;
+    // Wait for a key after every generation.
+    bool singleStep = false;
     // The step from currentPlane into nextPlane is already running on the worker threads.
     bool nextStepStarted = false;
 

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <functional>
 
 #include "engine/fast_generation.h"
 #include "engine/fast_generation_kernel.h"
@@ -14,33 +13,34 @@ constexpr std::int32_t side = 600;
 constexpr Number fillSeed = 12345;
 constexpr std::int32_t greySpeed = 16;
 
-const RuleSet lifeRule{1, "23", "3"};
-const RuleSet busyRule{4, "58596061626364656667686970717273", "121314151617181920212223242526272829303132333435363738"};
+const Rule lifeRule{1, "23", "3"};
+const Rule busyRule{4, "58596061626364656667686970717273", "121314151617181920212223242526272829303132333435363738"};
 
 struct EngineCase {
-    const RuleSet* rules;
-    std::int32_t mode;
+    Rule rule;
+    bool busy;
 };
 
 // Arguments: rule (0 = 1/23/3, 1 = the busy Size 4 rule), mode (1 black/white, 2 grey).
 EngineCase engineCase(const benchmark::State& state) {
-    return {state.range(0) == 0 ? &lifeRule : &busyRule, std::int32_t(state.range(1))};
+    EngineCase c{state.range(0) == 0 ? lifeRule : busyRule, state.range(0) != 0};
+    c.rule.mode = RenderMode(state.range(1));
+    c.rule.greySpeed = c.rule.mode == RenderMode::shadesOfGrey ? greySpeed : 0;
+    return c;
 }
 
-std::int32_t speedFor(std::int32_t mode) { return mode == shadesOfGreyRules ? greySpeed : 0; }
-
 void labelCase(benchmark::State& state, const EngineCase& c) {
-    state.SetLabel(std::string(c.rules == &lifeRule ? "size1 1/23/3" : "size4 busy") +
-                   (c.mode == shadesOfGreyRules ? " grey16" : " black/white") + " " + stepRowsTarget());
+    state.SetLabel(std::string(c.busy ? "size4 busy" : "size1 1/23/3") +
+                   (c.rule.mode == RenderMode::shadesOfGrey ? " grey16" : " black/white") + " " + stepRowsTarget());
 }
 
 double millisecondsPerGeneration(HeadlessWorld& world, const EngineCase& c, std::int32_t generations,
                                  FastGenerator* generator) {
     const auto start = std::chrono::steady_clock::now();
     if (generator) {
-        world.run(generations, *c.rules, c.mode, speedFor(c.mode), std::bind_front(&FastGenerator::step, generator));
+        world.run(generations, c.rule, *generator);
     } else {
-        world.run(generations, *c.rules, c.mode, speedFor(c.mode), literalGenerationStep);
+        world.run(generations, c.rule, LiteralGenerator{});
     }
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
     return elapsed.count() / generations;
@@ -98,7 +98,7 @@ void copyPlane(benchmark::State& state) {
 
 void engineCases(benchmark::internal::Benchmark* benchmark, bool withThreads) {
     for (int rule : {0, 1}) {
-        for (int mode : {blackWhiteRules, shadesOfGreyRules}) {
+        for (int mode : {int(RenderMode::blackWhite), int(RenderMode::shadesOfGrey)}) {
             if (!withThreads) benchmark->Args({rule, mode});
             for (int threads : {1, 2}) {
                 if (withThreads) benchmark->Args({rule, mode, threads});

@@ -19,8 +19,8 @@ namespace {
 constexpr std::int32_t side = 600;
 using Clock = std::chrono::steady_clock;
 
-const RuleSet lifeRule{1, "23", "3"};
-const RuleSet busyRule{4, "58596061626364656667686970717273", "121314151617181920212223242526272829303132333435363738"};
+const Rule lifeRule{1, "23", "3"};
+const Rule busyRule{4, "58596061626364656667686970717273", "121314151617181920212223242526272829303132333435363738"};
 
 // The console with its output thrown away and its keyboard an idle pseudo-terminal.
 class QuietConsole {
@@ -52,13 +52,13 @@ bool prepareProgram(benchmark::State& state, ProgramState& program) {
     attachWindow(window, 0, bufferedRedraw);
     program.width = program.height = side;
     program.window = window;
-    program.rules = state.range(0) == 0 ? lifeRule : busyRule;
-    program.renderMode = std::int32_t(state.range(1));
-    program.greySpeed = program.renderMode == shadesOfGreyRules ? 16 : 0;
+    program.rule = state.range(0) == 0 ? lifeRule : busyRule;
+    program.rule.mode = RenderMode(state.range(1));
+    program.rule.greySpeed = program.rule.mode == RenderMode::shadesOfGrey ? 16 : 0;
     program.world.create(side, side);
     resetWorld(program);
     state.SetLabel(std::string(state.range(0) == 0 ? "1/23/3" : "size4 busy") +
-                   (program.renderMode == shadesOfGreyRules ? " grey16" : " black/white"));
+                   (program.rule.mode == RenderMode::shadesOfGrey ? " grey16" : " black/white"));
     return true;
 }
 
@@ -90,7 +90,7 @@ void GenerationPieces(benchmark::State& state) {
         timer.piece("counter_ms");
         drawCurrentPlane(program);
         timer.piece("drawing_ms");
-        program.generator.step(program.world, program.rules, program.renderMode, program.greySpeed);
+        program.generator.step(program.world, program.rule);
         program.world.flip();
         timer.piece("step_ms");
         redraw();

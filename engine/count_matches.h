@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/generation.h"
+#include "text/text.h"
 
 // Which neighbour counts 0..maxCount a rule text matches, as a bit set: bit n % 8 of byte n / 8.
 // Sixteen bytes so a vector byte shuffle can use it as a table directly.

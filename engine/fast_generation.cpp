@@ -8,9 +8,9 @@ namespace {
 // one extra full column sum, so not many more.
 constexpr std::int32_t bandsPerThread = 2;
 
-bool insideFastDomain(std::int32_t size, std::int32_t renderMode, std::int32_t greySpeed) {
-    const bool sizeFits = size >= 1 && size <= 4;
-    const bool speedFits = renderMode != shadesOfGreyRules || (greySpeed >= 1 && greySpeed <= 128);
+bool insideFastDomain(const Rule& rule) {
+    const bool sizeFits = rule.size >= 1 && rule.size <= 4;
+    const bool speedFits = rule.mode != RenderMode::shadesOfGrey || (rule.greySpeed >= 1 && rule.greySpeed <= 128);
     return sizeFits && speedFits;
 }
 
@@ -25,27 +25,26 @@ unsigned defaultThreadCount() { return std::max(1u, std::thread::hardware_concur
 FastGenerator::FastGenerator(unsigned threadCount)
     : bandTask_([this](std::uint32_t k) { stepBand(k); }), pool_(threadCount) {}
 
-void FastGenerator::refreshCountBits(const RuleSet& rules) {
-    if (haveCountBits_ && rules.survive == survive_ && rules.born == born_) return;
-    survive_ = rules.survive;
-    born_ = rules.born;
+void FastGenerator::refreshCountBits(const Rule& rule) {
+    if (haveCountBits_ && rule.survive == survive_ && rule.born == born_) return;
+    survive_ = rule.survive;
+    born_ = rule.born;
     surviveBits_ = matchingCounts(survive_);
     bornBits_ = matchingCounts(born_);
     haveCountBits_ = true;
 }
 
-void FastGenerator::step(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed) {
-    startStep(world, rules, renderMode, greySpeed);
+void FastGenerator::step(World& world, const Rule& rule) {
+    startStep(world, rule);
     finishStep();
 }
 
-void FastGenerator::startStep(World& world, const RuleSet& rules, std::int32_t renderMode,
-                              std::int32_t greySpeed) {
-    if (!insideFastDomain(rules.size, renderMode, greySpeed)) {
-        literalGenerationStep(world, rules, renderMode, greySpeed);
+void FastGenerator::startStep(World& world, const Rule& rule) {
+    if (!insideFastDomain(rule)) {
+        LiteralGenerator::step(world, rule);
         return;
     }
-    refreshCountBits(rules);
+    refreshCountBits(rule);
     const std::int32_t width = world.width();
     const std::int32_t height = world.height();
     pending_.current = world.row(0, world.currentPlane());
@@ -53,9 +52,9 @@ void FastGenerator::startStep(World& world, const RuleSet& rules, std::int32_t r
     pending_.rowStride = std::int32_t(world.rowStride());
     pending_.width = width;
     pending_.height = height;
-    pending_.size = rules.size;
-    pending_.grey = renderMode == shadesOfGreyRules;
-    pending_.greySpeed = greySpeed;
+    pending_.size = rule.size;
+    pending_.grey = rule.mode == RenderMode::shadesOfGrey;
+    pending_.greySpeed = rule.greySpeed;
     pending_.surviveBits = surviveBits_.data();
     pending_.bornBits = bornBits_.data();
 

@@ -10,26 +10,26 @@
 
 // The generation step the program runs: separable box sums, vector rule lookup, rows shared out
 // over a pool of threads, so its owner keeps one for the whole run. Its planes are identical to
-// literalGenerationStep's for cells 0..256, Size 1..4 and GreySpeed 1..128; other arguments are
-// handed to the literal step.
+// LiteralGenerator's for cells 0..256, Size 1..4 and GreySpeed 1..128; other rules are handed to
+// the literal step.
 class FastGenerator {
 public:
     explicit FastGenerator(unsigned threadCount);
 
     // Writes the World's next plane from its current one; the planes are not flipped.
-    void step(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
+    void step(World& world, const Rule& rule);
 
     // step in two halves: startStep sets the pool's workers going and returns at once (a step
     // outside the fast domain is done there and then), finishStep helps with the rest and returns
     // once nextPlane is complete. In between, the caller may read currentPlane but touch nothing
-    // else of the World, and rules must stay unchanged.
-    void startStep(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
+    // else of the World, and the rule must stay unchanged.
+    void startStep(World& world, const Rule& rule);
     void finishStep();
 
     unsigned threadCount() const { return pool_.threadCount(); }
 
 private:
-    void refreshCountBits(const RuleSet& rules);
+    void refreshCountBits(const Rule& rule);
     void stepBand(std::uint32_t k);
 
     // The step under way between startStep and finishStep. Declared before the pool, so the
@@ -53,3 +53,5 @@ private:
 // core ran whole generations about 1.7x as fast as one thread (which leaves no worker to step
 // during the redraw) and as one thread more than cores.
 unsigned defaultThreadCount();
+
+static_assert(GenerationStep<FastGenerator>);

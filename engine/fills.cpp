@@ -7,13 +7,6 @@ namespace {
 // integerPart(random01() * scale): 0..scale-1, rounded down.
 std::int32_t draw(std::int32_t scale) { return storeInt32(integerPart(random01() * scale)); }
 
-// The second draw of a density digit: offset + draw(scale). Digit 5 keeps its first draw.
-struct Density {
-    std::int32_t offset;
-    std::int32_t scale;
-};
-constexpr Density densities[10] = {{0, 148}, {0, 160}, {0, 175}, {0, 190}, {0, 222},
-                                   {0, 0},   {33, 222}, {65, 190}, {80, 175}, {105, 150}};
 constexpr int singleDrawDigit = 5;
 constexpr std::int32_t firstDrawScale = 255;
 } // namespace
@@ -26,7 +19,7 @@ void resetFill(World& world) {
 
 void densityFill(World& world, std::int32_t plane, int digit) {
     if (digit < 0 || digit > 9) return;
-    const Density density = densities[digit];
+    const Density density = densities[std::size_t(digit)];
     for (std::int32_t i = 1; i <= world.width(); ++i) {
         for (std::int32_t j = 1; j <= world.height(); ++j) {
             std::int32_t value = draw(firstDrawScale);

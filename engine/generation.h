@@ -1,19 +1,20 @@
 #pragma once
-#include <cstdint>
+#include <concepts>
 
+#include "engine/rule.h"
 #include "engine/world.h"
-#include "text/text.h"
 
-// Neighbourhood radius 1..4 and the Survive and Born texts, searched as texts, never parsed.
-struct RuleSet {
-    std::int32_t size = 0;
-    Text survive;
-    Text born;
+// What every generation step offers: generator.step(world, rule) writes the World's next plane
+// from its current plane by the rule and leaves the planes unflipped. A compile-time
+// requirement, so choosing a step costs the generation loop no indirect call.
+template <class Generator>
+concept GenerationStep = requires(Generator& generator, World& world, const Rule& rule) {
+    { generator.step(world, rule) } -> std::same_as<void>;
 };
 
-inline constexpr std::int32_t blackWhiteRules = 1, shadesOfGreyRules = 2;
-
-// Computes every cell of the World's next plane from its current plane, cell by cell from
-// neighbourhoodSum, countText and findText; the planes are not flipped. Slow, and the reference
+// The step cell by cell from neighbourhoodSum, countText and findText. Slow, and the reference
 // the fast step (FastGenerator) is held to.
-void literalGenerationStep(World& world, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed);
+struct LiteralGenerator {
+    static void step(World& world, const Rule& rule);
+};
+static_assert(GenerationStep<LiteralGenerator>);

@@ -7,7 +7,7 @@
 #include "text/numbers.h"
 
 // A World run without window or console: filled as the reset step fills it, stepped by any
-// generation step with the step's signature, its planes flipped as the main loop flips them.
+// generation step, its planes flipped as the main loop flips them.
 class HeadlessWorld {
 public:
     HeadlessWorld(std::int32_t width, std::int32_t height);
@@ -18,11 +18,9 @@ public:
     // Makes plane 1 current with the given cells, listed row by row (i fastest).
     void loadCells(const std::vector<std::int32_t>& cells);
 
-    template <class Step>
-    void run(std::int32_t generations, const RuleSet& rules, std::int32_t renderMode, std::int32_t greySpeed,
-             Step&& step) {
+    void run(std::int32_t generations, const Rule& rule, GenerationStep auto&& generator) {
         for (std::int32_t generation = 0; generation < generations; ++generation) {
-            step(world_, rules, renderMode, greySpeed);
+            generator.step(world_, rule);
             world_.flip();
         }
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/dialogue.h"
+#include "engine/rule.h"
 #include "text/numbers.h"
 
 namespace {
@@ -39,7 +40,8 @@ TEST(Dialogue, RuleAnswerSplitsIntoSizeSurviveAndBorn) {
         {"1/23/3/45", 1, "23", "3"}, {"1 / 23 / 3", 1, " 23 ", " 3"}, {"2.5/1/2", 2, "1", "2"},
     };
     for (const auto& c : cases) {
-        const RuleSet rules = parseRule(c.answer);
+        Rule rules;
+        parseRule(rules, c.answer);
         EXPECT_EQ(rules.size, c.size) << c.answer;
         EXPECT_EQ(rules.survive, c.survive) << c.answer;
         EXPECT_EQ(rules.born, c.born) << c.answer;

@@ -2,7 +2,6 @@
 
 #include <hwy/targets.h>
 
-#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -17,10 +16,13 @@ namespace {
 
 enum class Cells { anyValue, blackWhite, resetFill, nearThresholds, densityDigit };
 
+constexpr RenderMode grey = RenderMode::shadesOfGrey;
+
 struct WorldCase {
     std::int32_t width, height;
-    RuleSet rules;
-    std::int32_t mode, speed;
+    Rule rules;
+    RenderMode mode;
+    std::int32_t speed;
     Cells cells;
     std::uint32_t seed;
     std::int32_t generations;
@@ -29,10 +31,12 @@ struct WorldCase {
     std::string describe() const {
         std::ostringstream text;
         text << width << "x" << height << " " << rules.size << "/" << rules.survive << "/" << rules.born << " mode "
-             << mode << " speed " << speed << " cells " << int(cells) << " seed " << seed << " threads "
+             << int(mode) << " speed " << speed << " cells " << int(cells) << " seed " << seed << " threads "
              << threads;
         return text.str();
     }
+
+    Rule rule() const { return {rules.size, rules.survive, rules.born, mode, speed}; }
 };
 
 Text randomRuleText(std::mt19937& random) {
@@ -58,8 +62,8 @@ WorldCase randomCase(std::mt19937& random) {
     c.width = randomDimension(random);
     c.height = random() % 4 == 0 ? c.width : randomDimension(random);
     c.rules = {std::int32_t(1 + random() % 4), randomRuleText(random), randomRuleText(random)};
-    c.mode = random() % 2 ? shadesOfGreyRules : blackWhiteRules;
-    c.speed = c.mode == shadesOfGreyRules ? std::int32_t(1 + random() % 128) : 0;
+    c.mode = random() % 2 ? RenderMode::shadesOfGrey : RenderMode::blackWhite;
+    c.speed = c.mode == RenderMode::shadesOfGrey ? std::int32_t(1 + random() % 128) : 0;
     c.cells = Cells(random() % 5);
     c.seed = random();
     c.generations = std::int32_t(1 + random() % 4);
@@ -94,10 +98,9 @@ void expectFastEqualsLiteral(const WorldCase& c) {
     fill(fast, c);
     ASSERT_EQ(literal.cells(), fast.cells());
     FastGenerator generator(c.threads);
-    const auto fastStep = std::bind_front(&FastGenerator::step, &generator);
     for (std::int32_t generation = 1; generation <= c.generations; ++generation) {
-        literal.run(1, c.rules, c.mode, c.speed, literalGenerationStep);
-        fast.run(1, c.rules, c.mode, c.speed, fastStep);
+        literal.run(1, c.rule(), LiteralGenerator{});
+        fast.run(1, c.rule(), generator);
         ASSERT_EQ(literal.cells(), fast.cells()) << c.describe() << " generation " << generation;
     }
 }
@@ -112,11 +115,11 @@ TEST(FastStep, EqualsTheLiteralStepOnRandomWorldsAndRules) {
 
 TEST(FastStep, EqualsTheLiteralStepOnLargeWorlds) {
     const WorldCase cases[] = {
-        {600, 600, {4, "4", "121314151617181920212223242526272829303132333435363738"}, shadesOfGreyRules, 16,
+        {600, 600, {4, "4", "121314151617181920212223242526272829303132333435363738"}, RenderMode::shadesOfGrey, 16,
          Cells::resetFill, 1, 2, 2},
-        {600, 600, {1, "23", "3"}, blackWhiteRules, 0, Cells::resetFill, 2, 3, 2},
-        {599, 431, {3, "9876", "0123"}, shadesOfGreyRules, 128, Cells::anyValue, 3, 2, 3},
-        {211, 600, {2, "5 7x", "21"}, blackWhiteRules, 0, Cells::blackWhite, 4, 3, 1},
+        {600, 600, {1, "23", "3"}, RenderMode::blackWhite, 0, Cells::resetFill, 2, 3, 2},
+        {599, 431, {3, "9876", "0123"}, RenderMode::shadesOfGrey, 128, Cells::anyValue, 3, 2, 3},
+        {211, 600, {2, "5 7x", "21"}, RenderMode::blackWhite, 0, Cells::blackWhite, 4, 3, 1},
     };
     for (const WorldCase& c : cases) expectFastEqualsLiteral(c);
 }
@@ -124,7 +127,8 @@ TEST(FastStep, EqualsTheLiteralStepOnLargeWorlds) {
 // Arguments outside what the program produces are handed to the literal step, not mangled.
 TEST(FastStep, FallsBackToTheLiteralStepOutsideItsDomain) {
     std::mt19937 random(5);
-    for (const auto& [size, mode, speed] : {std::tuple{0, 1, 0}, std::tuple{2, 2, 0}, std::tuple{1, 2, 200}}) {
+    for (const auto& [size, mode, speed] : {std::tuple{0, RenderMode::blackWhite, 0}, std::tuple{2, RenderMode::shadesOfGrey, 0},
+                                     std::tuple{1, RenderMode::shadesOfGrey, 200}}) {
         WorldCase c{20, 14, {size, "12", "123"}, mode, speed, Cells::anyValue, std::uint32_t(random()), 3, 2};
         expectFastEqualsLiteral(c);
     }
@@ -146,11 +150,10 @@ TEST(FastStep, ARuleChangeBetweenStepsTakesEffect) {
     literal.reset(8);
     fast.reset(8);
     FastGenerator generator(2);
-    const auto fastStep = std::bind_front(&FastGenerator::step, &generator);
-    for (const RuleSet& rules : {RuleSet{1, "23", "3"}, RuleSet{1, "23", "36"}, RuleSet{2, "23", "36"},
-                                 RuleSet{2, "", "36"}, RuleSet{2, "", ""}}) {
-        literal.run(1, rules, shadesOfGreyRules, 40, literalGenerationStep);
-        fast.run(1, rules, shadesOfGreyRules, 40, fastStep);
+    for (const Rule& rules : {Rule{1, "23", "3", grey, 40}, Rule{1, "23", "36", grey, 40}, Rule{2, "23", "36", grey, 40},
+                              Rule{2, "", "36", grey, 40}, Rule{2, "", "", grey, 40}}) {
+        literal.run(1, rules, LiteralGenerator{});
+        fast.run(1, rules, generator);
         ASSERT_EQ(literal.cells(), fast.cells()) << rules.size << "/" << rules.survive << "/" << rules.born;
     }
 }
@@ -158,20 +161,20 @@ TEST(FastStep, ARuleChangeBetweenStepsTakesEffect) {
 // The main loop draws the current plane between startStep and finishStep: the plane must read
 // the same throughout, and the finished step must still equal the literal one.
 TEST(FastStep, TheCurrentPlaneCanBeReadWhileTheStepRuns) {
-    const RuleSet rules{4, "58596061626364656667686970717273", "1213141516171819202122232425"};
+    const Rule rules{4, "58596061626364656667686970717273", "1213141516171819202122232425", grey, 16};
     for (unsigned threads : {1u, 2u, 3u}) {
         HeadlessWorld literal(300, 200), fast(300, 200);
         literal.reset(17);
         fast.reset(17);
         const std::vector<std::int32_t> before = fast.cells();
         FastGenerator generator(threads);
-        generator.startStep(fast.world(), rules, shadesOfGreyRules, 16);
+        generator.startStep(fast.world(), rules);
         std::vector<std::int32_t> readDuringStep;
         for (std::int32_t j = 1; j <= 200; ++j)
             for (std::int32_t i = 1; i <= 300; ++i) readDuringStep.push_back(fast.world().cell(i, j, 1));
         generator.finishStep();
         EXPECT_EQ(readDuringStep, before) << threads << " threads";
-        literal.run(1, rules, shadesOfGreyRules, 16, literalGenerationStep);
+        literal.run(1, rules, LiteralGenerator{});
         std::vector<std::int32_t> next;
         for (std::int32_t j = 1; j <= 200; ++j)
             for (std::int32_t i = 1; i <= 300; ++i) next.push_back(fast.world().cell(i, j, 2));

@@ -19,13 +19,15 @@ struct Placed {
 class RuleStep : public testing::TestWithParam<StepKind> {
 protected:
     // The centre cell's value one generation after a world of zeros holding only these cells.
-    std::int32_t nextCentre(std::int32_t centre, const std::vector<Placed>& neighbours, const RuleSet& rules,
-                            std::int32_t mode, std::int32_t speed = 16) {
+    std::int32_t nextCentre(std::int32_t centre, const std::vector<Placed>& neighbours, Rule rules,
+                            RenderMode mode, std::int32_t speed = 16) {
         HeadlessWorld headless(side, side);
         World& world = headless.world();
         world.cell(centreX, centreY, 1) = centre;
         for (const Placed& p : neighbours) world.cell(centreX + p.dx, centreY + p.dy, 1) = p.value;
-        headless.run(1, rules, mode, speed, step_);
+        rules.mode = mode;
+        rules.greySpeed = speed;
+        headless.run(1, rules, step_);
         return world.cell(centreX, centreY, headless.world().currentPlane());
     }
 
@@ -58,20 +60,20 @@ TEST_P(RuleStep, CountsMatchAsSubstringsOfTheRuleText) {
         {4, "x7a", 7, true},  {4, "+4", 4, true},   {1, "-1", 1, true},   {2, "10", 0, true},
     };
     for (const Case& c : cases) {
-        const RuleSet rules{c.size, "", c.born};
-        EXPECT_EQ(nextCentre(0, neighbours(c.size, c.count), rules, blackWhiteRules), c.born_ ? 255 : 0)
+        const Rule rules{c.size, "", c.born};
+        EXPECT_EQ(nextCentre(0, neighbours(c.size, c.count), rules, RenderMode::blackWhite), c.born_ ? 255 : 0)
             << "Born \"" << c.born << "\", count " << c.count;
     }
 }
 
 TEST_P(RuleStep, BlackWhiteLivesOnlyAt255) {
-    const RuleSet survivesAlone{1, "0", ""};
-    EXPECT_EQ(nextCentre(255, {}, survivesAlone, blackWhiteRules), 255);
-    EXPECT_EQ(nextCentre(254, {}, survivesAlone, blackWhiteRules), 0);
-    EXPECT_EQ(nextCentre(256, {}, survivesAlone, blackWhiteRules), 0);
-    const RuleSet emptySurvive{1, "", "012345678"};
-    EXPECT_EQ(nextCentre(255, neighbours(1, 3), emptySurvive, blackWhiteRules), 0);
-    EXPECT_EQ(nextCentre(254, neighbours(1, 3), emptySurvive, blackWhiteRules), 255);
+    const Rule survivesAlone{1, "0", ""};
+    EXPECT_EQ(nextCentre(255, {}, survivesAlone, RenderMode::blackWhite), 255);
+    EXPECT_EQ(nextCentre(254, {}, survivesAlone, RenderMode::blackWhite), 0);
+    EXPECT_EQ(nextCentre(256, {}, survivesAlone, RenderMode::blackWhite), 0);
+    const Rule emptySurvive{1, "", "012345678"};
+    EXPECT_EQ(nextCentre(255, neighbours(1, 3), emptySurvive, RenderMode::blackWhite), 0);
+    EXPECT_EQ(nextCentre(254, neighbours(1, 3), emptySurvive, RenderMode::blackWhite), 255);
 }
 
 TEST_P(RuleStep, CountIsTruncatedInBlackWhiteAndRoundedInGrey) {
@@ -83,10 +85,10 @@ TEST_P(RuleStep, CountIsTruncatedInBlackWhiteAndRoundedInGrey) {
         // Two neighbours share the sum so that no cell goes beyond 256.
         const std::vector<Placed> carriers = {{-1, -1, c.sum / 2}, {1, 1, c.sum - c.sum / 2}};
         for (std::int32_t count = 0; count <= 2; ++count) {
-            const RuleSet rules{1, "", Text(1, char('0' + count))};
-            EXPECT_EQ(nextCentre(0, carriers, rules, blackWhiteRules) == 255, count == c.blackWhiteCount)
+            const Rule rules{1, "", Text(1, char('0' + count))};
+            EXPECT_EQ(nextCentre(0, carriers, rules, RenderMode::blackWhite) == 255, count == c.blackWhiteCount)
                 << "sum " << c.sum << " Born " << count;
-            EXPECT_EQ(nextCentre(0, carriers, rules, shadesOfGreyRules, 16) == 16, count == c.greyCount)
+            EXPECT_EQ(nextCentre(0, carriers, rules, RenderMode::shadesOfGrey, 16) == 16, count == c.greyCount)
                 << "sum " << c.sum << " Born " << count;
         }
     }
@@ -108,20 +110,20 @@ TEST_P(RuleStep, GreyCellsDriftByTheSpeedWithinTheirLimits) {
         // split decides between Survive and Born. Each case sets one text to match.
         const bool alive = c.centre > 128;
         const Text match = c.matches ? "0" : "";
-        const RuleSet rules{1, alive ? match : "0123456789", alive ? "0123456789" : match};
-        EXPECT_EQ(nextCentre(c.centre, {}, rules, shadesOfGreyRules, c.speed), c.expected)
+        const Rule rules{1, alive ? match : "0123456789", alive ? "0123456789" : match};
+        EXPECT_EQ(nextCentre(c.centre, {}, rules, RenderMode::shadesOfGrey, c.speed), c.expected)
             << "centre " << c.centre << " speed " << c.speed << (c.matches ? " matching" : " not matching");
     }
 }
 
 TEST_P(RuleStep, ACellOf256CountsAsAliveAndAdds256ToItsNeighbours) {
     // 256 alone rounds to a count of 1 where 255 + 1 in two cells would too: both give "1".
-    const RuleSet bornOnOne{1, "", "1"};
-    EXPECT_EQ(nextCentre(0, {{1, 0, 256}}, bornOnOne, shadesOfGreyRules, 16), 16);
-    EXPECT_EQ(nextCentre(0, {{1, 0, 256}}, bornOnOne, blackWhiteRules), 255);
-    const RuleSet bornOnTwo{2, "", "2"};
-    EXPECT_EQ(nextCentre(0, {{1, 0, 256}, {2, 2, 254}}, bornOnTwo, blackWhiteRules), 255);
-    EXPECT_EQ(nextCentre(0, {{1, 0, 255}, {2, 2, 254}}, bornOnTwo, blackWhiteRules), 0);
+    const Rule bornOnOne{1, "", "1"};
+    EXPECT_EQ(nextCentre(0, {{1, 0, 256}}, bornOnOne, RenderMode::shadesOfGrey, 16), 16);
+    EXPECT_EQ(nextCentre(0, {{1, 0, 256}}, bornOnOne, RenderMode::blackWhite), 255);
+    const Rule bornOnTwo{2, "", "2"};
+    EXPECT_EQ(nextCentre(0, {{1, 0, 256}, {2, 2, 254}}, bornOnTwo, RenderMode::blackWhite), 255);
+    EXPECT_EQ(nextCentre(0, {{1, 0, 255}, {2, 2, 254}}, bornOnTwo, RenderMode::blackWhite), 0);
 }
 
 // Live cells of a black/white plane, as (i, j) pairs.
@@ -150,13 +152,13 @@ TEST_P(RuleStep, SizeOneWith23And3IsTheClassicGameOnTheTorus) {
     // A glider heading to larger i and j, placed against the seams so it crosses them at once.
     const std::set<std::pair<std::int32_t, std::int32_t>> glider = {{12, 14}, {1, 15}, {11, 1}, {12, 1}, {1, 1}};
     for (auto [i, j] : glider) headless.world().cell(i, j, 1) = 255;
-    const RuleSet life{1, "23", "3"};
+    const Rule life{1, "23", "3"};
     for (std::int32_t period = 1; period <= 3; ++period) {
-        headless.run(4, life, blackWhiteRules, 0, step_);
+        headless.run(4, life, step_);
         ASSERT_EQ(liveCells(headless), shifted(glider, period, width, height)) << "after " << 4 * period;
     }
     // Back home after it has travelled lcm(12, 15) = 60 cells both ways.
-    headless.run(4 * 60 - 12, life, blackWhiteRules, 0, step_);
+    headless.run(4 * 60 - 12, life, step_);
     EXPECT_EQ(liveCells(headless), glider);
 }
 

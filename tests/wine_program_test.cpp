@@ -86,7 +86,7 @@ void stepTo(PtyProcess& program, int generation) {
 }
 
 TEST_F(WineProgramTest, TranscriptWithRedirectedInputAndOutputIsExact) {
-    const std::string input = writeTempFile("wine-answers", "20\r\n30\r\n2\r\n\r\n1/23/3\r\n");
+    const std::string input = writeTempFile("wine-answers", dialogueAnswers);
     const std::string transcript = testing::TempDir() + "wine-transcript";
     PtyProcess program(programOptions(input, transcript));
 
@@ -100,35 +100,24 @@ TEST_F(WineProgramTest, TranscriptWithRedirectedInputAndOutputIsExact) {
                                 stepTimeout));
     probe_.sendDeleteWindow(window);
     ASSERT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
-
-    const std::string expectedStart =
-        "Tessera // https://tessera.example.org\r\nIldrith's cellular automata toy\r\n"
-        "World width (10 - 600) -->World height (10 - 600) -->Rule set:\r\n[1.] Conway-Style [B/W]\r\n"
-        " 2.  Shades of Grey\r\n  -->Speed 1-128 [16] -->" + ruleExamples + " -->" + legend;
-    const std::string written = readFile(transcript);
-    ASSERT_EQ(written.substr(0, expectedStart.size()), expectedStart);
-    const std::string counters = written.substr(expectedStart.size());
-    std::string expectedCounters;
-    long generations = 0;
-    while (expectedCounters.size() < counters.size()) expectedCounters += "Iteration: " + std::to_string(++generations);
-    EXPECT_EQ(counters, expectedCounters);
+    expectTranscriptOfAnsweredRun(readFile(transcript));
 }
 
-class WineSteppedFrames : public WineProgramTest, public testing::WithParamInterface<std::int32_t> {};
+class WineSteppedFrames : public WineProgramTest, public testing::WithParamInterface<RenderMode> {};
 
 TEST_P(WineSteppedFrames, WindowShowsEachGenerationOfTheEngine) {
-    const std::int32_t mode = GetParam();
+    const RenderMode mode = GetParam();
     const int width = 40, height = 30;
     PtyProcess program(programOptions());
     ASSERT_TRUE(program.waitForText("World width (10 - 600) -->", startTimeout));
-    program.type(mode == shadesOfGreyRules ? "40\r30\r2\r16\r" : "40\r30\r1\r");
+    program.type(mode == RenderMode::shadesOfGrey ? "40\r30\r2\r16\r" : "40\r30\r1\r");
     ASSERT_TRUE(program.waitForText("examples:", startTimeout));
     program.type("1/23/3\rs"); // the s is polled by the first generation: single steps from there
     ASSERT_TRUE(program.waitForText("Iteration: 1", startTimeout));
     const XWindowId window = programWindow();
     ASSERT_NE(window, 0u);
 
-    ExpectedRun expected(width, height, RuleSet{1, "23", "3"}, mode, mode == shadesOfGreyRules ? 16 : 0);
+    ExpectedRun expected(width, height, Rule{1, "23", "3", mode, mode == RenderMode::shadesOfGrey ? 16 : 0});
     EXPECT_EQ(waitForFrame(window, expected, width, height), expected.frame()) << "the reset fill";
     for (int generation = 2; generation <= 4; ++generation) {
         expected.step();
@@ -141,7 +130,7 @@ TEST_P(WineSteppedFrames, WindowShowsEachGenerationOfTheEngine) {
     EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothRuleModes, WineSteppedFrames, testing::Values(blackWhiteRules, shadesOfGreyRules));
+INSTANTIATE_TEST_SUITE_P(BothRuleModes, WineSteppedFrames, testing::Values(RenderMode::blackWhite, RenderMode::shadesOfGrey));
 
 TEST_F(WineProgramTest, KeysRefillDrawARuleResetAskAgainAndQuit) {
     PtyProcess program(programOptions());

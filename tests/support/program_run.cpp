@@ -5,12 +5,37 @@
 
 #include <algorithm>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <thread>
 
+#include "app/key_commands.h"
 #include "engine/fills.h"
 #include "tests/support/temp_path.h"
+
+const std::string legend = [] {
+    std::string lines = "\r\nGO!\r\n";
+    for (const KeyCommand& command : keyCommands) {
+        if (command.legendLine != nullptr) lines += std::string(command.legendLine) + "\r\n";
+    }
+    return lines;
+}();
+
+long expectTranscriptOfAnsweredRun(const std::string& written) {
+    const std::string expectedStart =
+        "Tessera // https://tessera.example.org\r\nIldrith's cellular automata toy\r\n"
+        "World width (10 - 600) -->World height (10 - 600) -->Rule set:\r\n[1.] Conway-Style [B/W]\r\n"
+        " 2.  Shades of Grey\r\n  -->Speed 1-128 [16] -->" + ruleExamples + " -->" + legend;
+    const std::string start = written.substr(0, expectedStart.size());
+    EXPECT_EQ(start, expectedStart);
+    if (start != expectedStart) return 0;
+
+    const std::string counters = written.substr(expectedStart.size());
+    std::string expectedCounters;
+    long generations = 0;
+    while (expectedCounters.size() < counters.size()) expectedCounters += "Iteration: " + std::to_string(++generations);
+    EXPECT_EQ(counters, expectedCounters);
+    return generations;
+}
 
 std::vector<std::string> frozenClockEnvironment() {
     return {"LD_PRELOAD=" FAKETIME_LIBRARY, std::string("FAKETIME=") + frozenDate, "TZ=UTC",
@@ -40,12 +65,12 @@ bool exitedWith(std::optional<int> status, int code) {
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
 }
 
-ExpectedRun::ExpectedRun(std::int32_t width, std::int32_t height, RuleSet rules, std::int32_t mode, std::int32_t speed)
-    : world_(width, height), rules_(std::move(rules)), mode_(mode), speed_(speed) {
+ExpectedRun::ExpectedRun(std::int32_t width, std::int32_t height, Rule rule)
+    : world_(width, height), rule_(std::move(rule)) {
     world_.reset(frozenTimeOfDay);
 }
 
-void ExpectedRun::step() { world_.run(1, rules_, mode_, speed_, std::bind_front(&FastGenerator::step, &generator_)); }
+void ExpectedRun::step() { world_.run(1, rule_, generator_); }
 
 void ExpectedRun::densityFill(int digit) { ::densityFill(world_.world(), world_.world().currentPlane(), digit); }
 

@@ -18,12 +18,20 @@ inline constexpr char frozenDate[] = "2026-12-08 12:00:00";
 // "NAME=value" entries that start a program with its wall clock frozen there.
 std::vector<std::string> frozenClockEnvironment();
 
-inline const std::string legend = "\r\nGO!\r\nR = Reset [also - 0-9 for % fill]\r\nN = New Rules\r\n"
-                                  "X = Random Rules\r\nQ = Quit\r\nS = Step On/Off\r\n";
+// The key legend, as the program's key table gives it.
+extern const std::string legend;
 inline const std::string ruleExamples = "Conway rulesubset (Size/Survive/Born) -- examples:\r\n"
                                         "1/23/3 - Game of Life\r\n1/23/36 - Highlife\r\n1/34/34 - 34 Life\r\n"
                                         "1/5/345 - Long Life\r\n1/1358/357 - Amoeba\r\n"
                                         "1/235678/378 - Coagulations\r\n1/5678/35678 - Diamoebas\r\n";
+
+// Answers to the whole dialogue, one per line: a 20 x 30 world, grey rules at the default speed,
+// the rule 1/23/3.
+inline const std::string dialogueAnswers = "20\r\n30\r\n2\r\n\r\n1/23/3\r\n";
+// Checks the transcript of a run given dialogueAnswers from a file and writing into a file: the
+// whole dialogue, then nothing but the counter, one generation after another, with no cursor
+// movement. Gives the number of generations it shows (0 when the dialogue differs).
+long expectTranscriptOfAnsweredRun(const std::string& written);
 
 // A file of the given contents in the test's temporary directory; its path.
 std::string writeTempFile(const std::string& name, const std::string& contents);
@@ -34,18 +42,17 @@ bool exitedWith(std::optional<int> status, int code);
 // The run the program makes from the frozen seed, replayed headless with the same services.
 class ExpectedRun {
 public:
-    ExpectedRun(std::int32_t width, std::int32_t height, RuleSet rules, std::int32_t mode, std::int32_t speed);
+    ExpectedRun(std::int32_t width, std::int32_t height, Rule rule);
 
     void step();
-    void useRules(RuleSet rules) { rules_ = std::move(rules); }
+    void useRule(Rule rule) { rule_ = std::move(rule); }
     void densityFill(int digit);
     // The current plane as window colours, row by row.
     std::vector<std::uint32_t> frame() const;
 
 private:
     HeadlessWorld world_;
-    RuleSet rules_;
-    std::int32_t mode_, speed_;
+    Rule rule_;
     FastGenerator generator_{defaultThreadCount()};
 };
 
