@@ -10,5 +10,5 @@ add_executable(text_tests
 if(NOT WIN32)
   target_sources(text_tests PRIVATE text_int_array_address_limit_test.cpp)
 endif()
-target_link_libraries(text_tests PRIVATE tessera_text GTest::gtest)
+target_link_libraries(text_tests PRIVATE tessera_text tessera_random_and_time GTest::gtest)
 gtest_discover_tests(text_tests DISCOVERY_TIMEOUT ${tessera_discovery_timeout})
