@@ -2,19 +2,12 @@
 #include <cstdint>
 #include <new>
 
-// Per-thread run-time record, reached through one thread-local slot.
+// Per-thread run-time record, reached through one thread-local slot. The services keep their own
+// per-thread state; the record tells them when the thread's run-time state goes.
 struct ThreadRecord {
-    // Window handle of the thread's attached canvas; 0 means none. It is resolved through the
-    // window registry (redraw, canvasSize and focusWindow revalidate the cached resolution), so a
-    // destroyed window behaves like no canvas.
-    std::uint64_t attachedCanvas = 0;
-
-    // Runs when the record is released, so that a service that keeps per-thread state derived
-    // from this record (the graphics service's resolution of attachedCanvas) can drop it.
+    // Runs when the record is released, so that a service that keeps per-thread state (the
+    // graphics service's attached canvas) can drop it with the record.
     void (*onRelease)() = nullptr;
-
-    const char* fontName = "MS Sans Serif";
-    int fontPointSize = 8;
 };
 
 extern constinit thread_local ThreadRecord* threadRecordSlot;

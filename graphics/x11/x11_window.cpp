@@ -13,16 +13,14 @@
 #include <bit>
 #include <cerrno>
 #include <chrono>
-#include <future>
+#include <memory>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 
+#include "graphics/canvas.h"
 #include "graphics/frame_style.h"
-#include "graphics/window.h"
-#include "graphics/window_registry.h"
-#include "graphics/window_thread.h"
+#include "graphics/platform_window.h"
 
 namespace {
 // X11 has no system colours: a light grey face and black text.
@@ -59,8 +57,6 @@ void installErrorHandlers() {
         XSetIOErrorHandler(ignoreConnectionLoss);
     });
 }
-
-
 } // namespace
 
 WakeUpChannel::WakeUpChannel() : waitable_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
@@ -88,24 +84,25 @@ namespace {
 void releaseSharedPixels(std::uint32_t* pixels) { shmdt(pixels); }
 void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
 
-class X11Window {
+class X11Window final : public PlatformWindow {
 public:
     X11Window() = default;
     X11Window(const X11Window&) = delete;
     X11Window& operator=(const X11Window&) = delete;
-    ~X11Window();
+    ~X11Window() override { close(); }
 
     bool create(const FrameSettings& settings);
-    bool enterIntoRegistry();
-    void leaveRegistry();
-    WindowHandle frameHandle() const { return frame_; }
-    // Until the user closes the window or the connection is lost.
-    void run();
+
+    WindowHandle frame() const override { return frame_; }
+    WindowHandle canvasWindow() const override { return canvasWindow_; }
+    const std::shared_ptr<Canvas>& canvas() const override { return canvas_; }
+    bool waitForRequests() override;
+    void putImage() override;
+    void activate() override;
+    // One round trip: when it returns the server has carried out every request before it.
+    void sync() override { XSync(display_, False); }
     // Releases everything on the server and closes the connection.
-    void disconnect();
-    // Disconnected before the records go: once the window is seen to be closed, this thread
-    // makes no further Xlib call that could meet a process already tearing Xlib down.
-    void finish() { disconnect(); }
+    void close() override;
 
 private:
     bool openDisplay();
@@ -120,9 +117,6 @@ private:
 
     void handlePendingEvents();
     void handle(const XEvent& event);
-    void serveRequests();
-    void putWholeBuffer();
-    void activate();
 
     Display* display_ = nullptr;
     bool connectionLost_ = false;
@@ -144,9 +138,7 @@ private:
     std::shared_ptr<Canvas> canvas_;
 };
 
-X11Window::~X11Window() { disconnect(); }
-
-void X11Window::disconnect() {
+void X11Window::close() {
     if (!display_) return;
     if (gc_) XFreeGC(display_, gc_); // also frees client memory, so even on a lost connection
     if (!connectionLost_) {
@@ -337,25 +329,14 @@ bool X11Window::createCanvas(std::int32_t width, std::int32_t height) {
     return canvas_->requests().usable();
 }
 
-bool X11Window::enterIntoRegistry() {
-    if (windowRegistry().insertFrameWithCanvas(frame_, canvasWindow_, canvas_)) return true;
-    leaveRegistry();
-    return false;
-}
-
-void X11Window::leaveRegistry() {
-    windowRegistry().removeFrame(frame_);
-    canvas_->requests().close();
-}
-
-void X11Window::run() {
+bool X11Window::waitForRequests() {
     pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0},
                        {static_cast<int>(canvas_->requests().wakeUp().waitable()), POLLIN, 0}};
     for (;;) {
         handlePendingEvents();
-        if (closed_ || connectionLost_) return;
-        if (poll(waits, 2, -1) < 0 && errno != EINTR) return;
-        if (waits[1].revents & POLLIN) serveRequests();
+        if (closed_ || connectionLost_) return false;
+        if (poll(waits, 2, -1) < 0 && errno != EINTR) return false;
+        if (waits[1].revents & POLLIN) return true;
     }
 }
 
@@ -371,7 +352,7 @@ void X11Window::handle(const XEvent& event) {
     switch (event.type) {
     case Expose:
         if (event.xexpose.window == canvasWindow_ && event.xexpose.count == 0) {
-            putWholeBuffer();
+            putImage();
             XFlush(display_);
         }
         break;
@@ -388,16 +369,7 @@ void X11Window::handle(const XEvent& event) {
     }
 }
 
-void X11Window::serveRequests() {
-    const PaintRequests::Round round = canvas_->requests().takePending();
-    if (round.jobs & PaintRequests::focus) activate();
-    if (round.jobs & PaintRequests::paint) putWholeBuffer();
-    // One round trip: when it returns the server has carried out everything above.
-    XSync(display_, False);
-    canvas_->requests().served(round);
-}
-
-void X11Window::putWholeBuffer() {
+void X11Window::putImage() {
     const auto width = static_cast<unsigned>(canvas_->width());
     const auto height = static_cast<unsigned>(canvas_->height());
     if (segmentAttached_)
@@ -421,12 +393,13 @@ void X11Window::activate() {
 
 } // namespace
 
-WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std::int32_t width,
-                        std::int32_t height, std::uint32_t style) {
-    return openWindowOnThread<X11Window>({caption, x, y, width, height, style});
+std::unique_ptr<PlatformWindow> PlatformWindow::open(const FrameSettings& settings) {
+    auto window = std::make_unique<X11Window>();
+    if (!window->create(settings)) return nullptr;
+    return window;
 }
 
-Text displayName() {
+Text PlatformWindow::displayName() {
     const char* name = XDisplayName(nullptr);
     return name ? Text(name) : Text();
 }
