@@ -51,6 +51,9 @@ public:
     // The display windows open on, as the user named it, for messages.
     static Text displayName();
 
+    PlatformWindow() = default;
+    PlatformWindow(const PlatformWindow&) = delete;
+    PlatformWindow& operator=(const PlatformWindow&) = delete;
     virtual ~PlatformWindow() = default;
 
     // The handles the registry knows the two windows by, and the canvas the window shows.

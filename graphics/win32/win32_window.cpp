@@ -41,9 +41,6 @@ bool registerClasses() {
 
 class Win32Window final : public PlatformWindow {
 public:
-    Win32Window() = default;
-    Win32Window(const Win32Window&) = delete;
-    Win32Window& operator=(const Win32Window&) = delete;
     ~Win32Window() override { close(); }
 
     bool create(const FrameSettings& settings);

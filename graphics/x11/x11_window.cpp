@@ -86,9 +86,6 @@ void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
 
 class X11Window final : public PlatformWindow {
 public:
-    X11Window() = default;
-    X11Window(const X11Window&) = delete;
-    X11Window& operator=(const X11Window&) = delete;
     ~X11Window() override { close(); }
 
     bool create(const FrameSettings& settings);
