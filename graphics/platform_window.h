@@ -5,10 +5,11 @@
 #include "graphics/window.h"
 #include "text/text.h"
 
-// Everything a window platform (x11/, win32/) supplies to the window service, in one file of its
-// folder. The service's window thread (window.cpp) does the rest for every platform: it enters
-// the window into the registry, reports it to openWindow, serves the drawing threads' requests
-// and takes the window out of the registry again.
+// Everything a platform supplies to the window service: the wake-up signal, from the system's
+// folder (posix/, win32/), and the window, from the window system's (x11/, win32/). The
+// service's window thread (window.cpp) does the rest for every platform: it enters the window
+// into the registry, reports it to openWindow, serves the drawing threads' requests and takes
+// the window out of the registry again.
 
 class Canvas;
 

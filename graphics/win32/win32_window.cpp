@@ -224,20 +224,6 @@ LRESULT Win32Window::canvasMessage(HWND window, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-WakeUpChannel::WakeUpChannel()
-    : waitable_(reinterpret_cast<std::intptr_t>(CreateEventA(nullptr, FALSE, FALSE, nullptr))) {}
-
-WakeUpChannel::~WakeUpChannel() {
-    if (usable()) CloseHandle(reinterpret_cast<HANDLE>(waitable_));
-}
-
-bool WakeUpChannel::usable() const { return waitable_ != 0; }
-
-bool WakeUpChannel::raise() { return SetEvent(reinterpret_cast<HANDLE>(waitable_)) != 0; }
-
-// An auto-reset event is lowered by the wait that saw it raised.
-void WakeUpChannel::lower() {}
-
 std::unique_ptr<PlatformWindow> PlatformWindow::open(const FrameSettings& settings) {
     auto window = std::make_unique<Win32Window>();
     if (!window->create(settings)) return nullptr;

@@ -5,10 +5,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
-#include <unistd.h>
 
 #include <bit>
 #include <cerrno>
@@ -57,29 +55,6 @@ void installErrorHandlers() {
         XSetIOErrorHandler(ignoreConnectionLoss);
     });
 }
-} // namespace
-
-WakeUpChannel::WakeUpChannel() : waitable_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-
-WakeUpChannel::~WakeUpChannel() {
-    if (usable()) close(static_cast<int>(waitable_));
-}
-
-bool WakeUpChannel::usable() const { return waitable_ >= 0; }
-
-// The counter cannot overflow in practice.
-bool WakeUpChannel::raise() {
-    const std::uint64_t one = 1;
-    return write(static_cast<int>(waitable_), &one, sizeof one) == sizeof one;
-}
-
-void WakeUpChannel::lower() {
-    std::uint64_t count = 0;
-    while (read(static_cast<int>(waitable_), &count, sizeof count) > 0) {
-    }
-}
-
-namespace {
 
 void releaseSharedPixels(std::uint32_t* pixels) { shmdt(pixels); }
 void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
