@@ -46,9 +46,8 @@ private:
 // thread that opened it.
 class PlatformWindow {
 public:
-    // Makes the frame, its canvas window and the canvas, and shows them with the first exposure
-    // painted; nullptr when any of it could not be made.
-    static std::unique_ptr<PlatformWindow> open(const FrameSettings& settings);
+    // A window of this platform, not open yet.
+    static std::unique_ptr<PlatformWindow> make();
     // The display windows open on, as the user named it, for messages.
     static Text displayName();
 
@@ -57,11 +56,15 @@ public:
     PlatformWindow& operator=(const PlatformWindow&) = delete;
     virtual ~PlatformWindow() = default;
 
-    // The handles the registry knows the two windows by, and the canvas the window shows.
+    // The handles the registry knows the two windows by, and the canvas the window shows, once
+    // it is open.
     virtual WindowHandle frame() const = 0;
     virtual WindowHandle canvasWindow() const = 0;
     virtual const std::shared_ptr<Canvas>& canvas() const = 0;
 
+    // Makes the frame, its canvas window and the canvas, and shows them with the first exposure
+    // painted; false when any of it could not be made.
+    virtual bool open(const FrameSettings& settings) = 0;
     // Handles the window system's events until the canvas's wake-up channel is raised (true), or
     // until the user closes the window or the window system is lost (false).
     virtual bool waitForRequests() = 0;

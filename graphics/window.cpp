@@ -18,10 +18,11 @@
 namespace {
 std::unique_ptr<PlatformWindow> openPlatformWindow(const FrameSettings& settings) {
     try {
-        return PlatformWindow::open(settings);
+        std::unique_ptr<PlatformWindow> window = PlatformWindow::make();
+        if (window->open(settings)) return window;
     } catch (const std::bad_alloc&) {
-        return nullptr;
     }
+    return nullptr;
 }
 
 // One round of the drawing threads' requests: the requesters wake once the window system has

@@ -43,7 +43,7 @@ class Win32Window final : public PlatformWindow {
 public:
     ~Win32Window() override { close(); }
 
-    bool create(const FrameSettings& settings);
+    bool open(const FrameSettings& settings) override;
 
     WindowHandle frame() const override { return reinterpret_cast<WindowHandle>(frame_); }
     WindowHandle canvasWindow() const override { return reinterpret_cast<WindowHandle>(canvasWindow_); }
@@ -114,7 +114,7 @@ void Win32Window::close() {
     replacedBitmap_ = nullptr;
 }
 
-bool Win32Window::create(const FrameSettings& settings) {
+bool Win32Window::open(const FrameSettings& settings) {
     if (settings.width <= 0 || settings.height <= 0 || !registerClasses()) return false;
     return createCanvas(settings.width, settings.height) && createWindows(settings);
 }
@@ -224,11 +224,7 @@ LRESULT Win32Window::canvasMessage(HWND window, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-std::unique_ptr<PlatformWindow> PlatformWindow::open(const FrameSettings& settings) {
-    auto window = std::make_unique<Win32Window>();
-    if (!window->create(settings)) return nullptr;
-    return window;
-}
+std::unique_ptr<PlatformWindow> PlatformWindow::make() { return std::make_unique<Win32Window>(); }
 
 // Windows has no display name; the desktop the window would have opened on stands in for it.
 Text PlatformWindow::displayName() {

@@ -63,7 +63,7 @@ class X11Window final : public PlatformWindow {
 public:
     ~X11Window() override { close(); }
 
-    bool create(const FrameSettings& settings);
+    bool open(const FrameSettings& settings) override;
 
     WindowHandle frame() const override { return frame_; }
     WindowHandle canvasWindow() const override { return canvasWindow_; }
@@ -128,7 +128,7 @@ void X11Window::close() {
     image_ = nullptr;
 }
 
-bool X11Window::create(const FrameSettings& settings) {
+bool X11Window::open(const FrameSettings& settings) {
     if (settings.width < 1 || settings.height < 1 || settings.width > largestSide ||
         settings.height > largestSide)
         return false;
@@ -365,11 +365,7 @@ void X11Window::activate() {
 
 } // namespace
 
-std::unique_ptr<PlatformWindow> PlatformWindow::open(const FrameSettings& settings) {
-    auto window = std::make_unique<X11Window>();
-    if (!window->create(settings)) return nullptr;
-    return window;
-}
+std::unique_ptr<PlatformWindow> PlatformWindow::make() { return std::make_unique<X11Window>(); }
 
 Text PlatformWindow::displayName() {
     const char* name = XDisplayName(nullptr);
