@@ -21,7 +21,7 @@ struct FrameSettings {
 };
 
 // The signal drawing threads raise and the window thread waits on beside its window system's
-// events: an event counter descriptor on X11, an event object on Windows.
+// events: an event counter descriptor on POSIX systems, an event object on Windows.
 class WakeUpChannel {
 public:
     WakeUpChannel();

@@ -1,12 +1,11 @@
 #pragma once
-#include <cstdint>
 #include <new>
 
 // Per-thread run-time record, reached through one thread-local slot. The services keep their own
-// per-thread state; the record tells them when the thread's run-time state goes.
+// per-thread state and learn from the record when the thread's run-time state goes.
 struct ThreadRecord {
-    // Runs when the record is released, so that a service that keeps per-thread state (the
-    // graphics service's attached canvas) can drop it with the record.
+    // Runs when the record is released, so that a service's per-thread state (say the thread's
+    // attached canvas) goes with it.
     void (*onRelease)() = nullptr;
 };
 
