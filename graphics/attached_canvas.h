@@ -1,6 +1,6 @@
 #pragma once
 #include "graphics/canvas.h"
-#include "graphics/window.h"
+#include "graphics/window_handle.h"
 
 // The calling thread's attached canvas: the canvas window attachWindow chose, resolved through
 // the registry and cached until the registry changes, and the drawing target setPixel writes

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "graphics/window.h"
+#include "graphics/window_handle.h"
 #include "text/text.h"
 
 // Everything a platform supplies to the window service: the wake-up signal, from the system's

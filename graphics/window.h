@@ -3,10 +3,9 @@
 
 #include "graphics/colour.h"
 #include "graphics/drawing_target.h"
+#include "graphics/window_handle.h"
 #include "text/numbers.h"
 #include "text/text.h"
-
-using WindowHandle = std::uint64_t; // 0 means no window
 
 inline constexpr std::int32_t bufferedRedraw = 0x80;
 
