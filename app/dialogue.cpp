@@ -3,8 +3,9 @@
 #include "app/failure_report.h"
 #include "app/key_commands.h"
 #include "console/console.h"
+#include "random_and_time/random.h"
+#include "random_and_time/time_of_day.h"
 #include "text/numbers.h"
-#include "text/random.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "console/console.h"
 #include "engine/fills.h"
+#include "random_and_time/random.h"
 #include "text/numbers.h"
-#include "text/random.h"
 #include "text/strings.h"
 
 namespace {

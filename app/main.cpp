@@ -1,7 +1,7 @@
 #include "app/main_routine.h"
 #include "console/console.h"
+#include "random_and_time/random.h"
 #include "runtime/start_up.h"
-#include "text/random.h"
 
 namespace {
 void prepareServices() {

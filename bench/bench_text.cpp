@@ -1,9 +1,9 @@
 #include <benchmark/benchmark.h>
 
+#include "random_and_time/random.h"
 #include "runtime/floating_point.h"
 #include "text/int_array.h"
 #include "text/numbers.h"
-#include "text/random.h"
 #include "text/strings.h"
 
 namespace {

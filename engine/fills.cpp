@@ -1,7 +1,7 @@
 #include "engine/fills.h"
 
+#include "random_and_time/random.h"
 #include "text/numbers.h"
-#include "text/random.h"
 
 namespace {
 // integerPart(random01() * scale): 0..scale-1, rounded down.

@@ -1,7 +1,7 @@
 #include "engine/headless_world.h"
 
 #include "engine/fills.h"
-#include "text/random.h"
+#include "random_and_time/random.h"
 
 HeadlessWorld::HeadlessWorld(std::int32_t width, std::int32_t height) { world_.create(width, height); }
 

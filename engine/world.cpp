@@ -1,14 +1,15 @@
 #include "engine/world.h"
 
 namespace {
-constexpr std::uint8_t worldTypeCode = 10;
-constexpr std::uint8_t worldFlags = 0x18;
-constexpr std::uint32_t worldElementSize = 4;
+// The World is an array the main routine declares for itself, released when that routine ends.
+constexpr std::uint8_t worldFlags = IntArray::declarationMark | IntArray::releaseAtRoutineEnd;
+// Planes 1 and 2 take turns as the current and the next generation; plane 0 is never used.
 constexpr std::int32_t lastPlane = 2;
 } // namespace
 
 void World::create(std::int32_t width, std::int32_t height) {
-    createArray(array_, worldFlags, worldTypeCode, worldElementSize, {{0, width}, {0, height}, {0, lastPlane}});
+    createArray(array_, worldFlags, IntArray::int32TypeCode, sizeof(std::int32_t),
+                {{0, width}, {0, height}, {0, lastPlane}});
 }
 
 std::int32_t neighbourhoodSum(const World& world, std::int32_t x, std::int32_t y, std::int32_t size,

@@ -5,7 +5,7 @@
 #include "hwy/foreach_target.h" // IWYU pragma: keep
 #include "hwy/highway.h"
 
-#include "graphics/canvas.h"
+#include "graphics/colour.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace grey_pixels {

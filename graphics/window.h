@@ -1,11 +1,11 @@
 #pragma once
 #include <cstdint>
 
-#include "graphics/canvas.h"
+#include "graphics/colour.h"
 #include "graphics/drawing_target.h"
+#include "graphics/window_handle.h"
+#include "text/numbers.h"
 #include "text/text.h"
-
-using WindowHandle = std::uint64_t; // 0 means no window
 
 inline constexpr std::int32_t bufferedRedraw = 0x80;
 
@@ -20,7 +20,7 @@ void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t 
 void redraw();
 void focusWindow();
 CanvasSize canvasSize();
-// The display openWindow connects to, as the user named it (DISPLAY), for messages.
+// The display openWindow connects to, as the user named it (DISPLAY on X11), for messages.
 Text displayName();
 
 // setPixel at a position that is relative to the canvas's last point, or off the thread's ready
@@ -38,7 +38,7 @@ inline void setPixel(std::int32_t x, std::int32_t y, ColourValue colour) {
     const std::size_t column = static_cast<std::uint32_t>(x);
     const std::size_t row = static_cast<std::uint32_t>(y);
     if (column < target.columns && row < target.rows) [[likely]] {
-        target.canvas->notePoint(x, y);
+        *target.lastPoint = {x, y};
         target.pixels[row * target.columns + column] =
             colour == foregroundColour ? target.foregroundPixel : PixelFormat::commonPixelOf(colour);
         return;

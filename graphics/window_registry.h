@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "graphics/canvas.h"
-#include "graphics/window.h"
+#include "graphics/window_handle.h"
 #include "runtime/system_call.h"
 
 // Changes with every insertion into and removal from the registry, so a thread's cached

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
 
+// The 80-bit extended floating value in which all of the program's number arithmetic happens.
+using Number = long double;
+
 // The program's floating-point environment: round to nearest with ties to even, 64-bit mantissa
 // for the 80-bit Number, every exception masked. On x86-64 that is the x87 control word 0x133F
 // and the SSE default MXCSR 0x1F80.

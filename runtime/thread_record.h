@@ -1,20 +1,12 @@
 #pragma once
-#include <cstdint>
 #include <new>
 
-// Per-thread run-time record, reached through one thread-local slot.
+// Per-thread run-time record, reached through one thread-local slot. The services keep their own
+// per-thread state and learn from the record when the thread's run-time state goes.
 struct ThreadRecord {
-    // Window handle of the thread's attached canvas; 0 means none. It is resolved through the
-    // window registry (redraw, canvasSize and focusWindow revalidate the cached resolution), so a
-    // destroyed window behaves like no canvas.
-    std::uint64_t attachedCanvas = 0;
-
-    // Runs when the record is released, so that a service that keeps per-thread state derived
-    // from this record (the graphics service's resolution of attachedCanvas) can drop it.
+    // Runs when the record is released, so that a service's per-thread state (say the thread's
+    // attached canvas) goes with it.
     void (*onRelease)() = nullptr;
-
-    const char* fontName = "MS Sans Serif";
-    int fontPointSize = 8;
 };
 
 extern constinit thread_local ThreadRecord* threadRecordSlot;

@@ -12,4 +12,4 @@ add_executable(console_tests
 target_link_libraries(console_tests PRIVATE tessera_console tessera_pty_support GTest::gtest_main Threads::Threads)
 target_compile_definitions(console_tests PRIVATE CONSOLE_PROBE="$<TARGET_FILE:console_probe>")
 add_dependencies(console_tests console_probe)
-gtest_discover_tests(console_tests)
+gtest_discover_tests(console_tests DISCOVERY_TIMEOUT ${tessera_discovery_timeout})

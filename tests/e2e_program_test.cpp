@@ -9,12 +9,12 @@
 #include <fstream>
 #include <thread>
 
+#include "random_and_time/random.h"
 #include "tests/support/program_run.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/temp_path.h"
 #include "tests/support/xvfb_server.h"
 #include "text/numbers.h"
-#include "text/random.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "engine/fast_generation_kernel.h"
 #include "engine/fills.h"
 #include "engine/headless_world.h"
-#include "text/random.h"
+#include "random_and_time/random.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "engine/fills.h"
 #include "engine/headless_world.h"
-#include "text/random.h"
+#include "random_and_time/random.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <thread>
 
+#include "graphics/canvas.h"
 #include "graphics/frame_style.h"
 #include "graphics/window.h"
 

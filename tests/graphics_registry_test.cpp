@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "graphics/attached_canvas.h"
 #include "graphics/window.h"
 #include "graphics/window_registry.h"
 #include "runtime/thread_record.h"
@@ -59,7 +60,7 @@ TEST(AttachWindow, FindsTheCanvasByFrameAndControlOrByItsOwnHandle) {
         EXPECT_EQ(errorOfAttach(way.handle, way.control, bufferedRedraw), 0);
         EXPECT_EQ(attachedSize().width, 12);
         EXPECT_EQ(attachedSize().height, 34);
-        EXPECT_EQ(threadRecord().attachedCanvas, window.canvasHandle());
+        EXPECT_EQ(attachedCanvasHandle(), window.canvasHandle());
     }
 }
 
@@ -140,7 +141,7 @@ TEST(CanvasCache, RemovalMakesTheCanvasVanishAndReleasesItAtTheNextOperation) {
     setPixel(0, 0, rgb(1, 1, 1));
     redraw();
     focusWindow();
-    EXPECT_EQ(threadRecord().attachedCanvas, 0x7501u) << "the handle stays, resolving to nothing";
+    EXPECT_EQ(attachedCanvasHandle(), 0x7501u) << "the handle stays, resolving to nothing";
 }
 
 TEST(CanvasCache, ANewerWindowWithTheSameHandleIsSeenAfresh) {
@@ -235,7 +236,7 @@ TEST(SetPixel, ForgetsTheCanvasWithTheThreadRecord) {
         releaseThreadRecord();
         setPixel(0, 0, rgb(2, 2, 2));
         EXPECT_EQ(window.canvas().pixelAt(0, 0), 0x010101u);
-        EXPECT_EQ(threadRecord().attachedCanvas, 0u);
+        EXPECT_EQ(attachedCanvasHandle(), 0u);
     });
     drawer.join();
 }

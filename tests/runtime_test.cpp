@@ -60,19 +60,21 @@ TEST(GuardedSystemCall, KeepsTheFloatingPointStateAndCollectsThePlatformError) {
 }
 #endif
 
-TEST(ThreadRecord, EachThreadHasItsOwnWithTheDefaultFont) {
+int releasesSeen = 0;
+void noteRelease() { ++releasesSeen; }
+
+TEST(ThreadRecord, EachThreadHasItsOwnAndItsReleaseRunsItsHook) {
     ThreadRecord& mine = threadRecord();
-    mine.attachedCanvas = 42;
+    mine.onRelease = noteRelease;
     std::thread([&mine] {
         ThreadRecord& theirs = threadRecord();
         EXPECT_NE(&theirs, &mine);
-        EXPECT_EQ(theirs.attachedCanvas, 0u);
-        EXPECT_STREQ(theirs.fontName, "MS Sans Serif");
-        EXPECT_EQ(theirs.fontPointSize, 8);
+        EXPECT_EQ(theirs.onRelease, nullptr);
     }).join();
-    EXPECT_EQ(threadRecord().attachedCanvas, 42u);
+    EXPECT_EQ(threadRecord().onRelease, noteRelease);
     releaseThreadRecord();
-    EXPECT_EQ(threadRecord().attachedCanvas, 0u) << "a released record comes back zero-filled";
+    EXPECT_EQ(releasesSeen, 1);
+    EXPECT_EQ(threadRecord().onRelease, nullptr) << "a released record comes back zero-filled";
 }
 
 } // namespace

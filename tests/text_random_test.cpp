@@ -2,7 +2,9 @@
 
 #include <bit>
 
-#include "text/random.h"
+#include "random_and_time/random.h"
+#include "random_and_time/time_of_day.h"
+#include "text/numbers.h"
 
 namespace {
 

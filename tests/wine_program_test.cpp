@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <thread>
 
+#include "random_and_time/random.h"
 #include "tests/support/program_run.h"
 #include "tests/support/pty_process.h"
 #include "text/numbers.h"
-#include "text/random.h"
 
 namespace {
 

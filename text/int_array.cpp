@@ -6,6 +6,7 @@
 
 namespace {
 
+// The kind every descriptor made here records: an array.
 constexpr std::uint8_t arrayKind = 2;
 constexpr std::uint64_t largest32BitValue = 0xFFFFFFFFu;
 

@@ -10,7 +10,14 @@ struct IntArray {
     // flags bits
     static constexpr std::uint8_t outsideStorage = 0x01;
     static constexpr std::uint8_t created = 0x04;
+    // Set by the declaring code, with releaseAtRoutineEnd, on an array that a routine declares
+    // for itself; the descriptor keeps it, and no operation here reads it.
+    static constexpr std::uint8_t declarationMark = 0x08;
     static constexpr std::uint8_t releaseAtRoutineEnd = 0x10;
+
+    // typeCode of an array of 32-bit integers. The code is the declaring code's to choose and is
+    // kept, not read, here: the element size alone decides the layout.
+    static constexpr std::uint8_t int32TypeCode = 10;
 
     struct Dimension {
         std::uint32_t step = 0; // elements per unit of this index (1 for the first dimension)

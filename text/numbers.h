@@ -1,10 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "runtime/floating_point.h"
 #include "text/text.h"
-
-// The 80-bit extended floating value in which all of the program's number arithmetic happens.
-using Number = long double;
 
 // Typed text to a number: leading blanks, sign, decimal mantissa and exponent, or the "&" radix
 // form. Never fails: malformed text gives the value of its longest valid beginning, or 0.

@@ -2,19 +2,16 @@
 // window's own message loop. Drawing threads reach it only through the canvas's paint requests.
 #include <windows.h>
 
-#include <new>
+#include <memory>
 
+#include "graphics/canvas.h"
 #include "graphics/frame_style.h"
-#include "graphics/window.h"
-#include "graphics/window_registry.h"
-#include "graphics/window_thread.h"
-#include "runtime/thread_record.h"
+#include "graphics/platform_window.h"
 
 namespace {
 
 const char frameClassName[] = "TesseraFrame";
 const char canvasClassName[] = "TesseraCanvas";
-constexpr int fontPointSize = 8;
 
 
 // The canvas's pixels are a view of a section of our own that the DIB section shares, so the
@@ -42,21 +39,23 @@ bool registerClasses() {
     return registered;
 }
 
-class Win32Window {
+class Win32Window final : public PlatformWindow {
 public:
-    Win32Window() = default;
-    Win32Window(const Win32Window&) = delete;
-    Win32Window& operator=(const Win32Window&) = delete;
-    ~Win32Window();
+    ~Win32Window() override { close(); }
 
-    bool create(const FrameSettings& settings);
-    bool enterIntoRegistry();
-    void leaveRegistry();
-    WindowHandle frameHandle() const { return reinterpret_cast<WindowHandle>(frame_); }
-    // Until the user closes the window.
-    void run();
-    // The windows go with the object; nothing needs releasing before the records go.
-    void finish() {}
+    bool open(const FrameSettings& settings) override;
+
+    WindowHandle frame() const override { return reinterpret_cast<WindowHandle>(frame_); }
+    WindowHandle canvasWindow() const override { return reinterpret_cast<WindowHandle>(canvasWindow_); }
+    const std::shared_ptr<Canvas>& canvas() const override { return canvas_; }
+    bool waitForRequests() override;
+    // The paint is done in the window procedure before this returns.
+    void putImage() override { RedrawWindow(canvasWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+    void activate() override { SetForegroundWindow(frame_); }
+    // Waits until the system has carried out this thread's drawing.
+    void sync() override { GdiFlush(); }
+    // Destroys the windows and the off-screen bitmap and context.
+    void close() override;
 
     // The window procedures' work; `window` is the frame or the canvas window, also while it is
     // being created and its handle is not stored yet.
@@ -66,7 +65,6 @@ public:
 private:
     bool createWindows(const FrameSettings& settings);
     bool createCanvas(std::int32_t width, std::int32_t height);
-    void serveRequests();
     void paint(HDC target);
 
     HWND frame_ = nullptr;
@@ -75,8 +73,6 @@ private:
     HDC memoryDc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ replacedBitmap_ = nullptr;
-    HFONT font_ = nullptr;
-    HGDIOBJ replacedFont_ = nullptr;
     bool closed_ = false;
     std::shared_ptr<Canvas> canvas_;
 };
@@ -105,18 +101,20 @@ LRESULT CALLBACK canvasProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return dispatch(window, message, wParam, lParam, false);
 }
 
-Win32Window::~Win32Window() {
-    if (frame_) DestroyWindow(frame_);
+void Win32Window::close() {
+    if (frame_) DestroyWindow(frame_); // the canvas window goes with it
     if (memoryDc_) {
         if (replacedBitmap_) SelectObject(memoryDc_, replacedBitmap_);
-        if (replacedFont_) SelectObject(memoryDc_, replacedFont_);
         DeleteDC(memoryDc_);
     }
     if (bitmap_) DeleteObject(bitmap_);
-    if (font_) DeleteObject(font_);
+    frame_ = canvasWindow_ = nullptr;
+    memoryDc_ = nullptr;
+    bitmap_ = nullptr;
+    replacedBitmap_ = nullptr;
 }
 
-bool Win32Window::create(const FrameSettings& settings) {
+bool Win32Window::open(const FrameSettings& settings) {
     if (settings.width <= 0 || settings.height <= 0 || !registerClasses()) return false;
     return createCanvas(settings.width, settings.height) && createWindows(settings);
 }
@@ -161,11 +159,6 @@ bool Win32Window::createCanvas(std::int32_t width, std::int32_t height) {
     memoryDc_ = CreateCompatibleDC(nullptr);
     if (!memoryDc_) return false;
     replacedBitmap_ = SelectObject(memoryDc_, bitmap_);
-    const int pixelsPerInch = GetDeviceCaps(memoryDc_, LOGPIXELSY);
-    font_ = CreateFontA(-MulDiv(fontPointSize, pixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, threadRecord().fontName);
-    if (font_) replacedFont_ = SelectObject(memoryDc_, font_);
 
     // A 32-bit DIB holds blue, green, red from the lowest byte up: 0x00RRGGBB.
     PixelFormat pixelFormat;
@@ -176,43 +169,19 @@ bool Win32Window::createCanvas(std::int32_t width, std::int32_t height) {
     return canvas_->requests().usable();
 }
 
-bool Win32Window::enterIntoRegistry() {
-    const auto canvasHandle = reinterpret_cast<WindowHandle>(canvasWindow_);
-    if (windowRegistry().insertFrameWithCanvas(frameHandle(), canvasHandle, canvas_)) return true;
-    leaveRegistry();
-    return false;
-}
-
-void Win32Window::leaveRegistry() {
-    windowRegistry().removeFrame(frameHandle());
-    canvas_->requests().close();
-}
-
-void Win32Window::run() {
+bool Win32Window::waitForRequests() {
     const auto wakeUp = reinterpret_cast<HANDLE>(canvas_->requests().wakeUp().waitable());
-    while (!closed_) {
+    for (;;) {
         MSG message;
         while (!closed_ && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        if (closed_) return;
+        if (closed_) return false;
         const DWORD woken = MsgWaitForMultipleObjects(1, &wakeUp, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0) serveRequests();
-        else if (woken == WAIT_FAILED) return;
+        if (woken == WAIT_OBJECT_0) return true;
+        if (woken == WAIT_FAILED) return false;
     }
-}
-
-// The paint is done in the window procedure before this returns, and GdiFlush waits until the
-// system has carried it out: only then is the requester released.
-void Win32Window::serveRequests() {
-    const PaintRequests::Round round = canvas_->requests().takePending();
-    if (round.jobs & PaintRequests::focus) SetForegroundWindow(frame_);
-    if (round.jobs & PaintRequests::paint) {
-        RedrawWindow(canvasWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        GdiFlush();
-    }
-    canvas_->requests().served(round);
 }
 
 void Win32Window::paint(HDC target) {
@@ -255,27 +224,10 @@ LRESULT Win32Window::canvasMessage(HWND window, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-WakeUpChannel::WakeUpChannel()
-    : waitable_(reinterpret_cast<std::intptr_t>(CreateEventA(nullptr, FALSE, FALSE, nullptr))) {}
-
-WakeUpChannel::~WakeUpChannel() {
-    if (usable()) CloseHandle(reinterpret_cast<HANDLE>(waitable_));
-}
-
-bool WakeUpChannel::usable() const { return waitable_ != 0; }
-
-bool WakeUpChannel::raise() { return SetEvent(reinterpret_cast<HANDLE>(waitable_)) != 0; }
-
-// An auto-reset event is lowered by the wait that saw it raised.
-void WakeUpChannel::lower() {}
-
-WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std::int32_t width,
-                        std::int32_t height, std::uint32_t style) {
-    return openWindowOnThread<Win32Window>({caption, x, y, width, height, style});
-}
+std::unique_ptr<PlatformWindow> PlatformWindow::make() { return std::make_unique<Win32Window>(); }
 
 // Windows has no display name; the desktop the window would have opened on stands in for it.
-Text displayName() {
+Text PlatformWindow::displayName() {
     char name[256] = {};
     DWORD length = 0;
     if (!GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name, sizeof name, &length))

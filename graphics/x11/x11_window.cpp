@@ -5,24 +5,20 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
-#include <unistd.h>
 
 #include <bit>
 #include <cerrno>
 #include <chrono>
-#include <future>
+#include <memory>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 
+#include "graphics/canvas.h"
 #include "graphics/frame_style.h"
-#include "graphics/window.h"
-#include "graphics/window_registry.h"
-#include "graphics/window_thread.h"
+#include "graphics/platform_window.h"
 
 namespace {
 // X11 has no system colours: a light grey face and black text.
@@ -60,52 +56,25 @@ void installErrorHandlers() {
     });
 }
 
-
-} // namespace
-
-WakeUpChannel::WakeUpChannel() : waitable_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-
-WakeUpChannel::~WakeUpChannel() {
-    if (usable()) close(static_cast<int>(waitable_));
-}
-
-bool WakeUpChannel::usable() const { return waitable_ >= 0; }
-
-// The counter cannot overflow in practice.
-bool WakeUpChannel::raise() {
-    const std::uint64_t one = 1;
-    return write(static_cast<int>(waitable_), &one, sizeof one) == sizeof one;
-}
-
-void WakeUpChannel::lower() {
-    std::uint64_t count = 0;
-    while (read(static_cast<int>(waitable_), &count, sizeof count) > 0) {
-    }
-}
-
-namespace {
-
 void releaseSharedPixels(std::uint32_t* pixels) { shmdt(pixels); }
 void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
 
-class X11Window {
+class X11Window final : public PlatformWindow {
 public:
-    X11Window() = default;
-    X11Window(const X11Window&) = delete;
-    X11Window& operator=(const X11Window&) = delete;
-    ~X11Window();
+    ~X11Window() override { close(); }
 
-    bool create(const FrameSettings& settings);
-    bool enterIntoRegistry();
-    void leaveRegistry();
-    WindowHandle frameHandle() const { return frame_; }
-    // Until the user closes the window or the connection is lost.
-    void run();
+    bool open(const FrameSettings& settings) override;
+
+    WindowHandle frame() const override { return frame_; }
+    WindowHandle canvasWindow() const override { return canvasWindow_; }
+    const std::shared_ptr<Canvas>& canvas() const override { return canvas_; }
+    bool waitForRequests() override;
+    void putImage() override;
+    void activate() override;
+    // One round trip: when it returns the server has carried out every request before it.
+    void sync() override { XSync(display_, False); }
     // Releases everything on the server and closes the connection.
-    void disconnect();
-    // Disconnected before the records go: once the window is seen to be closed, this thread
-    // makes no further Xlib call that could meet a process already tearing Xlib down.
-    void finish() { disconnect(); }
+    void close() override;
 
 private:
     bool openDisplay();
@@ -120,9 +89,6 @@ private:
 
     void handlePendingEvents();
     void handle(const XEvent& event);
-    void serveRequests();
-    void putWholeBuffer();
-    void activate();
 
     Display* display_ = nullptr;
     bool connectionLost_ = false;
@@ -144,9 +110,7 @@ private:
     std::shared_ptr<Canvas> canvas_;
 };
 
-X11Window::~X11Window() { disconnect(); }
-
-void X11Window::disconnect() {
+void X11Window::close() {
     if (!display_) return;
     if (gc_) XFreeGC(display_, gc_); // also frees client memory, so even on a lost connection
     if (!connectionLost_) {
@@ -164,7 +128,7 @@ void X11Window::disconnect() {
     image_ = nullptr;
 }
 
-bool X11Window::create(const FrameSettings& settings) {
+bool X11Window::open(const FrameSettings& settings) {
     if (settings.width < 1 || settings.height < 1 || settings.width > largestSide ||
         settings.height > largestSide)
         return false;
@@ -337,25 +301,14 @@ bool X11Window::createCanvas(std::int32_t width, std::int32_t height) {
     return canvas_->requests().usable();
 }
 
-bool X11Window::enterIntoRegistry() {
-    if (windowRegistry().insertFrameWithCanvas(frame_, canvasWindow_, canvas_)) return true;
-    leaveRegistry();
-    return false;
-}
-
-void X11Window::leaveRegistry() {
-    windowRegistry().removeFrame(frame_);
-    canvas_->requests().close();
-}
-
-void X11Window::run() {
+bool X11Window::waitForRequests() {
     pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0},
                        {static_cast<int>(canvas_->requests().wakeUp().waitable()), POLLIN, 0}};
     for (;;) {
         handlePendingEvents();
-        if (closed_ || connectionLost_) return;
-        if (poll(waits, 2, -1) < 0 && errno != EINTR) return;
-        if (waits[1].revents & POLLIN) serveRequests();
+        if (closed_ || connectionLost_) return false;
+        if (poll(waits, 2, -1) < 0 && errno != EINTR) return false;
+        if (waits[1].revents & POLLIN) return true;
     }
 }
 
@@ -371,7 +324,7 @@ void X11Window::handle(const XEvent& event) {
     switch (event.type) {
     case Expose:
         if (event.xexpose.window == canvasWindow_ && event.xexpose.count == 0) {
-            putWholeBuffer();
+            putImage();
             XFlush(display_);
         }
         break;
@@ -388,16 +341,7 @@ void X11Window::handle(const XEvent& event) {
     }
 }
 
-void X11Window::serveRequests() {
-    const PaintRequests::Round round = canvas_->requests().takePending();
-    if (round.jobs & PaintRequests::focus) activate();
-    if (round.jobs & PaintRequests::paint) putWholeBuffer();
-    // One round trip: when it returns the server has carried out everything above.
-    XSync(display_, False);
-    canvas_->requests().served(round);
-}
-
-void X11Window::putWholeBuffer() {
+void X11Window::putImage() {
     const auto width = static_cast<unsigned>(canvas_->width());
     const auto height = static_cast<unsigned>(canvas_->height());
     if (segmentAttached_)
@@ -421,12 +365,9 @@ void X11Window::activate() {
 
 } // namespace
 
-WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std::int32_t width,
-                        std::int32_t height, std::uint32_t style) {
-    return openWindowOnThread<X11Window>({caption, x, y, width, height, style});
-}
+std::unique_ptr<PlatformWindow> PlatformWindow::make() { return std::make_unique<X11Window>(); }
 
-Text displayName() {
+Text PlatformWindow::displayName() {
     const char* name = XDisplayName(nullptr);
     return name ? Text(name) : Text();
 }

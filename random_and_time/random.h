@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "text/numbers.h"
+#include "runtime/floating_point.h"
 
 // The process-wide generator state; all one bits until the program seeds it.
 std::uint32_t randomState();
@@ -12,6 +12,3 @@ Number random01();
 
 // The state becomes the bit pattern of x rounded to single precision.
 void seedRandom(Number x);
-
-// Seconds since local midnight with millisecond resolution, from the local wall clock.
-Number timeOfDay();

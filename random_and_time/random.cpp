@@ -1,9 +1,6 @@
-#include "text/random.h"
+#include "random_and_time/random.h"
 
 #include <bit>
-
-#include "runtime/local_time.h"
-#include "runtime/system_call.h"
 
 namespace {
 
@@ -25,9 +22,3 @@ Number random01() {
 }
 
 void seedRandom(Number x) { state = std::bit_cast<std::uint32_t>(static_cast<float>(x)); }
-
-Number timeOfDay() {
-    const LocalTimeOfDay now = guardedSystemCall(readLocalTimeOfDay).value;
-    const std::int32_t ms = now.hour * 3600000 + now.minute * 60000 + now.second * 1000 + now.millisecond;
-    return static_cast<Number>(ms) / 1000;
-}

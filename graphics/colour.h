@@ -1,0 +1,45 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+using ColourValue = std::uint32_t; // red bits 0-7, green 8-15, blue 16-23
+
+inline constexpr ColourValue foregroundColour = 0xFFFFFFFF;
+
+inline ColourValue rgb(std::int32_t red, std::int32_t green, std::int32_t blue) {
+    const auto channel = [](std::int32_t value) -> ColourValue {
+        // Cell values are nearly always in range: one well-predicted test instead of two clamps.
+        if (static_cast<std::uint32_t>(value) <= 255) [[likely]]
+            return static_cast<ColourValue>(value);
+        return value < 0 ? 0 : 255;
+    };
+    return channel(red) | channel(green) << 8 | channel(blue) << 16;
+}
+
+// How a ColourValue becomes a 32-bit pixel of a display with 8-bit channels in three adjacent
+// bytes, green in the middle: red and blue swap places or not, and the three bytes sit at the
+// bottom of the pixel or one byte up. Constant shifts keep the conversion cheap per pixel.
+struct PixelFormat {
+    bool swapRedBlue = true; // true: red is the highest of the three channels (0x00RRGGBB)
+    bool upperBytes = false;
+
+    // From the visual's channel masks; false for any other layout. swapBytes: the display
+    // stores pixel bytes in the opposite order to this machine.
+    static bool fromMasks(std::uint32_t red, std::uint32_t green, std::uint32_t blue, bool swapBytes,
+                          PixelFormat& format);
+
+    std::uint32_t pixelOf(ColourValue colour) const {
+        const std::uint32_t ordered =
+            swapRedBlue ? (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF)
+                        : colour & 0xFFFFFF;
+        return upperBytes ? ordered << 8 : ordered;
+    }
+
+    // The layout of the usual 24-bit visual in this machine's byte order, 0x00RRGGBB.
+    bool isCommon() const { return swapRedBlue && !upperBytes; }
+    // pixelOf in the common layout in two instructions: reversing 0xXXBBGGRR gives 0xRRGGBBXX.
+    static std::uint32_t commonPixelOf(ColourValue colour) { return __builtin_bswap32(colour) >> 8; }
+    // commonPixelOf(rgb(g, g, g)) for each of count grey levels, in one pass the compiler can
+    // turn into vector code.
+    static void commonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels);
+};
