@@ -4,11 +4,13 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "engine/fast_generation.h"
 #include "engine/headless_world.h"
+#include "tests/support/pty_process.h"
 #include "tests/support/xvfb_server.h"
 #include "text/numbers.h"
 
@@ -24,6 +26,23 @@ inline const std::string ruleExamples = "Conway rulesubset (Size/Survive/Born) -
                                         "1/23/3 - Game of Life\r\n1/23/36 - Highlife\r\n1/34/34 - 34 Life\r\n"
                                         "1/5/345 - Long Life\r\n1/1358/357 - Amoeba\r\n"
                                         "1/235678/378 - Coagulations\r\n1/5678/35678 - Diamoebas\r\n";
+
+// A command line the program answers instead of running: its arguments, the exit code, the start
+// of what it writes to standard output and all it writes to standard error, with line ends "\n".
+struct CommandLineAnswer {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string outputStart;
+    std::string errors;
+};
+// Shown by the test names: the arguments.
+void PrintTo(const CommandLineAnswer& answer, std::ostream* stream);
+// The answers every build gives.
+extern const std::vector<CommandLineAnswer> commandLineAnswers;
+// Starts the program as `options` do, with the answer's arguments added and its standard output
+// and error sent to files, and checks what it wrote there, with line ends `lineEnd`, and how it
+// ended. What the terminal showed.
+std::string expectAnswered(const CommandLineAnswer& answer, PtyOptions options, const std::string& lineEnd);
 
 // A file of the given contents in the test's temporary directory; its path.
 std::string writeTempFile(const std::string& name, const std::string& contents);
