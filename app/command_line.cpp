@@ -19,10 +19,12 @@ bool asksForHelp(std::string_view argument) {
 
 bool isKnown(std::string_view argument) { return argument == versionOption || asksForHelp(argument); }
 
+// The descriptions line up in column 16 unless the names reach beyond it.
 std::string optionLine(std::string_view names, std::string_view what) {
+    constexpr std::size_t descriptionColumn = 16;
     std::string line = "  ";
     line += names;
-    line.resize(std::max<std::size_t>(line.size() + 2, 15), ' ');
+    line.resize(std::max(line.size() + 2, descriptionColumn - 1), ' ');
     return line + std::string(what) + "\n";
 }
 
