@@ -35,7 +35,7 @@ std::string environmentValue(const char* name) {
 // as a Windows console in mode 0 would be.
 PtyOptions programOptions(std::string stdinPath = "", std::string stdoutPath = "") {
     PtyOptions options;
-    options.argv = {"sh", "-c", "stty raw -echo </dev/tty && exec /usr/lib/wine/wine64 \"$0\"",
+    options.argv = {"sh", "-c", "stty raw -echo </dev/tty && exec /usr/lib/wine/wine64 \"$0\" \"$@\"",
                     environmentValue("TESSERA_WINDOWS_PROGRAM")};
     // Without NO_FAKE_STAT Wine would see its prefix as out of date and rebuild it.
     options.environment = frozenClockEnvironment();
@@ -182,5 +182,16 @@ TEST_F(WineProgramTest, InputEndingBeforeARuleEndsTheProgram) {
     EXPECT_TRUE(exitedWith(program.waitForExit(startTimeout), 1));
     EXPECT_NE(program.output().find("tessera: input ended before a rule"), std::string::npos) << program.output();
 }
+
+// The answers are written in the C library's text mode, whose line ends are 13, 10.
+class WineCommandLine : public testing::TestWithParam<CommandLineAnswer> {};
+
+TEST_P(WineCommandLine, IsAnswered) { expectAnswered(GetParam(), programOptions(), "\r\n"); }
+
+INSTANTIATE_TEST_SUITE_P(Answers, WineCommandLine, testing::ValuesIn([] {
+                             std::vector<CommandLineAnswer> answers = commandLineAnswers;
+                             answers.push_back({{"/?"}, 0, answers.front().outputStart, ""});
+                             return answers;
+                         }()));
 
 } // namespace
