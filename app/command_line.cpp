@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/failure_report.h"
+#include "app/key_commands.h"
 #include "app/program_facts.h"
 
 namespace {
@@ -28,6 +29,18 @@ std::string optionLine(std::string_view names, std::string_view what) {
     return line + std::string(what) + "\n";
 }
 
+// One line for each key command: its keys, then what it does.
+std::string keyLines() {
+    std::string lines;
+    for (const KeyCommand& command : keyCommands) {
+        std::string keys = command.lowest;
+        if (std::string_view(command.lowest) != command.highest) keys += std::string("-") + command.highest;
+        keys.resize(5, ' ');
+        lines += "  " + keys + command.summary + "\n";
+    }
+    return lines;
+}
+
 // Line ends are "\n": on Windows the C library's text mode writes them as 13, 10.
 std::string helpText() {
     std::string helpNames;
@@ -40,13 +53,8 @@ std::string helpText() {
            "(1/23/3 is the Game of Life), then runs the automaton on a torus until q is typed\n"
            "or the window is closed.\n"
            "\n"
-           "Keys, typed in the console while it runs:\n"
-           "  0-9  refill the world at one of ten densities\n"
-           "  s    single-step on/off\n"
-           "  n    new rule\n"
-           "  r    reset\n"
-           "  x    random rule\n"
-           "  q    quit\n"
+           "Keys, typed in the console while it runs:\n" +
+           keyLines() +
            "\n"
            "Options:\n" +
            optionLine(helpNames, "show this help and exit") +
