@@ -50,7 +50,7 @@ double millisecondsPerGeneration(HeadlessWorld& world, const EngineCase& c, std:
 // threads.
 void fastStep(benchmark::State& state) {
     const EngineCase c = engineCase(state);
-    HeadlessWorld world(side, side);
+    HeadlessWorld world(side, side, cellWidthFor(c.rule.mode));
     world.reset(fillSeed);
     FastGenerator generator(unsigned(state.range(2)));
     for (auto _ : state) millisecondsPerGeneration(world, c, 1, &generator);
@@ -61,7 +61,7 @@ void fastStep(benchmark::State& state) {
 // so the reported speed-ups come from one run on one machine state.
 void literalStep(benchmark::State& state) {
     const EngineCase c = engineCase(state);
-    HeadlessWorld world(side, side);
+    HeadlessWorld world(side, side, cellWidthFor(c.rule.mode));
     double literalMs = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -87,9 +87,9 @@ void literalStep(benchmark::State& state) {
 void copyPlane(benchmark::State& state) {
     HeadlessWorld world(side, side);
     world.reset(fillSeed);
-    const std::int32_t* from = &world.world().cell(0, 0, 1);
-    std::int32_t* to = &world.world().cell(0, 0, 2);
-    const std::size_t bytes = std::size_t(side + 1) * (side + 1) * sizeof(std::int32_t);
+    const void* from = world.world().rowAddress(0, 1);
+    void* to = world.world().rowAddress(0, 2);
+    const std::size_t bytes = std::size_t(side + 1) * (side + 1) * std::size_t(world.world().cellWidth());
     for (auto _ : state) {
         std::memcpy(to, from, bytes);
         benchmark::ClobberMemory();

@@ -47,8 +47,9 @@ void FastGenerator::startStep(World& world, const Rule& rule) {
     refreshCountBits(rule);
     const std::int32_t width = world.width();
     const std::int32_t height = world.height();
-    pending_.current = world.row(0, world.currentPlane());
-    pending_.next = world.row(0, world.nextPlane());
+    pending_.current = world.rowAddress(0, world.currentPlane());
+    pending_.next = world.rowAddress(0, world.nextPlane());
+    pending_.cellWidth = world.cellWidth();
     pending_.rowStride = std::int32_t(world.rowStride());
     pending_.width = width;
     pending_.height = height;

@@ -1,14 +1,29 @@
 #include "engine/world.h"
 
+#include "runtime/errors.h"
+
 namespace {
-constexpr std::uint8_t worldTypeCode = 10;
 constexpr std::uint8_t worldFlags = 0x18;
-constexpr std::uint32_t worldElementSize = 4;
 constexpr std::int32_t lastPlane = 2;
+// Element type codes of unsigned 8-bit and 16-bit integers.
+constexpr std::uint8_t typeCodeOf(CellWidth width) { return width == CellWidth::oneByte ? 17 : 18; }
+
+// A World of any cell width is refused exactly where one of 32-bit cells would be: its bytes
+// would not fit in 32 bits.
+bool beyond32BitLayout(std::int32_t width, std::int32_t height) {
+    constexpr std::uint64_t bytesPerCell = 4;
+    constexpr std::uint64_t planes = lastPlane + 1;
+    if (width < 0 || height < 0) return false; // refused as bad bounds instead
+    const std::uint64_t bytes = (std::uint64_t(width) + 1) * (std::uint64_t(height) + 1) * planes * bytesPerCell;
+    return bytes > 0xFFFFFFFFu;
+}
 } // namespace
 
-void World::create(std::int32_t width, std::int32_t height) {
-    createArray(array_, worldFlags, worldTypeCode, worldElementSize, {{0, width}, {0, height}, {0, lastPlane}});
+void World::create(std::int32_t width, std::int32_t height, CellWidth cellWidth) {
+    if (exists()) return;
+    if (beyond32BitLayout(width, height)) return raiseError(RunError::badArrayBounds);
+    createArray(array_, worldFlags, typeCodeOf(cellWidth), std::uint32_t(cellWidth),
+                {{0, width}, {0, height}, {0, lastPlane}});
 }
 
 std::int32_t neighbourhoodSum(const World& world, std::int32_t x, std::int32_t y, std::int32_t size,
