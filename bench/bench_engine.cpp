@@ -57,6 +57,16 @@ void fastStep(benchmark::State& state) {
     labelCase(state, c);
 }
 
+// The program's step on small square worlds of Life, by side and threads: where splitting a step
+// over the pool starts to pay for waking a worker. Arguments: side, threads.
+void fastStepBySide(benchmark::State& state) {
+    const auto worldSide = std::int32_t(state.range(0));
+    HeadlessWorld world(worldSide, worldSide, CellWidth::oneByte);
+    world.reset(fillSeed);
+    FastGenerator generator(unsigned(state.range(1)));
+    for (auto _ : state) world.run(1, lifeRule, generator);
+}
+
 // The cell-by-cell reference. The same fill is then run by the fast step in this very benchmark
 // so the reported speed-ups come from one run on one machine state.
 void literalStep(benchmark::State& state) {
@@ -108,6 +118,8 @@ void engineCases(benchmark::internal::Benchmark* benchmark, bool withThreads) {
 }
 
 BENCHMARK(fastStep)->Apply([](auto* b) { engineCases(b, true); })->ArgNames({"rule", "mode", "threads"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(fastStepBySide)->ArgsProduct({{32, 64, 128, 192, 256, 384, 600}, {1, 2}})->ArgNames({"side", "threads"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(literalStep)->Apply([](auto* b) { engineCases(b, false); })->ArgNames({"rule", "mode"})
     ->Unit(benchmark::kMillisecond)->Iterations(3);
