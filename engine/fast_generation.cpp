@@ -8,9 +8,9 @@ namespace {
 // one extra full column sum, so not many more.
 constexpr std::int32_t bandsPerThread = 2;
 
-// Steps of fewer cells run on the caller alone: one of 128 x 128 Life cells takes about 5 us on
-// one thread, about what waking a worker adds (the same step split over two threads took 11 us);
-// a 600 x 600 one takes 50 us and runs beside the redraw when split.
+// Steps of fewer cells run on the caller alone: below this, waking a worker costs about as much
+// as the whole step (bench: fastStepBySide), while a larger step split over the pool runs beside
+// the redraw.
 constexpr std::int64_t cellsWorthSplitting = 128 * 128;
 
 bool insideFastDomain(const Rule& rule) {
