@@ -11,7 +11,8 @@
 # with it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+# golly brings bgolly, the independent engine measured beside Tessera.
+scripts/setup.sh golly
 scripts/build.sh build
 
 reference_generations=400

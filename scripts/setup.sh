@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running, testing and packaging Tessera needs on Debian 12, when it is
-# missing.
+# missing: scripts/setup.sh [further package ...] (the benches name what only they need).
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,7 @@ packages=(
   xvfb xauth libfaketime strace
   g++-mingw-w64-x86-64-posix wine64 googletest
   dpkg-dev lintian desktop-file-utils groff-base unzip
+  "$@"
 )
 
 # The Windows build compiles Highway from its Debian source package, fetched with apt-get source.
