@@ -6,7 +6,7 @@ packages=(
   g++ clang libclang-rt-14-dev cmake make pkg-config
   libx11-dev libxext-dev libhwy-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth libfaketime
+  xvfb xauth libfaketime libvterm-dev
   g++-mingw-w64-x86-64-posix wine64 googletest
 )
 

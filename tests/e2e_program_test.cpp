@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/support/dialogue_screen.h"
 #include "tests/support/program_run.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/temp_path.h"
@@ -135,6 +136,15 @@ TEST_F(ProgramTest, DialogueClampsAnswersAndAsksForTheRuleAgain) {
 
     program.type("Q");
     EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+TEST_F(ProgramTest, ScreenShowsEachAnswerOnceAndCtrlCIsAKey) {
+    PtyOptions options = programOptions();
+    options.rows = screenRows;
+    options.columns = screenColumns;
+    PtyProcess program(options);
+    typeDialogueCheckingTheScreen(program, startTimeout);
+    interruptThenQuitCheckingTheScreen(program, stepTimeout);
 }
 
 TEST_F(ProgramTest, QuitRestoresTheTerminalModes) {

@@ -133,24 +133,31 @@ struct TerminalKeyboard {
         }
     }
 
+    bool waiting() {
+        const ConsoleState& state = consoleState();
+        pollfd watched{state.keyboardHandle, POLLIN, 0};
+        return state.typedAheadCount > 0 || poll(&watched, 1, 0) > 0;
+    }
+
     bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
 
     void echo(const char* bytes, std::size_t count) { writeShown(consoleState().screenHandle, bytes, count); }
 
-    void echoTyped(unsigned char c) {
-        if (echoedAsCaret(c)) {
-            const char caret[2] = {'^', static_cast<char>(c ^ 0x40)};
-            echo(caret, 2);
-        } else {
-            echo(reinterpret_cast<const char*>(&c), 1);
+    std::size_t shownAs(unsigned char c, char* out) {
+        if (!echoedAsCaret(c)) {
+            out[0] = static_cast<char>(c);
+            return 1;
         }
+        out[0] = '^';
+        out[1] = static_cast<char>(c ^ 0x40);
+        return 2;
     }
 
-    void echoErase(unsigned char c) {
-        if (echoedAsCaret(c))
-            echo("\b\b  \b\b", 6);
-        else
-            echo("\b \b", 3);
+    std::size_t erasing(unsigned char c, char* out) {
+        const char* erase = echoedAsCaret(c) ? "\b\b  \b\b" : "\b \b";
+        const std::size_t count = std::strlen(erase);
+        std::memcpy(out, erase, count);
+        return count;
     }
 };
 

@@ -8,6 +8,8 @@ struct ConsoleState {
     HANDLE inputHandle = INVALID_HANDLE_VALUE;    // standard input: lines come from here when it is not a console
     HANDLE keyboardHandle = INVALID_HANDLE_VALUE; // "CONIN$": keys always, lines when standard input is the console
     bool inputIsConsole = false;
+    // The keyboard's mode could not be set to 0: the console itself edits and shows typed lines.
+    bool consoleEchoes = false;
 
     unsigned char readAhead[128] = {};
     int readAheadCount = 0;

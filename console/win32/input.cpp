@@ -3,6 +3,7 @@
 #include "console/output_channel.h"
 #include "console/redirected_input.h"
 
+#include <cstring>
 #include <new>
 #include <optional>
 
@@ -103,25 +104,49 @@ Text keyText(const KeyBytes& key) { return makeText(key.text, key.length); }
 // Control bytes are echoed as they are: the console shows their glyphs or acts on them.
 struct ConsoleKeyboard {
     // In mode 0 the console hands over one typed character at a time and skips keys without one.
+    // A console whose mode could not be set hands over whole lines, edited and shown by itself,
+    // each ending in 13, 10: the 10 is no part of the next line.
     unsigned char next() {
+        const ConsoleState& state = consoleState();
         for (;;) {
-            Sleep(1);
+            if (!waiting()) Sleep(1);
             unsigned char c = 0;
             DWORD count = 0;
-            if (ReadFile(consoleState().keyboardHandle, &c, 1, &count, nullptr) && count == 1) return c;
+            if (!ReadFile(state.keyboardHandle, &c, 1, &count, nullptr) || count != 1) continue;
+            if (!(state.consoleEchoes && c == 10)) return c;
         }
+    }
+
+    // A key pressed with a character among the events queued; key releases and the like are
+    // skipped by the read without waiting for them.
+    bool waiting() {
+        INPUT_RECORD events[64];
+        DWORD count = 0;
+        if (!PeekConsoleInputA(consoleState().keyboardHandle, events, 64, &count)) return false;
+        for (DWORD k = 0; k < count; ++k)
+            if (events[k].EventType == KEY_EVENT && events[k].Event.KeyEvent.bKeyDown && events[k].Event.KeyEvent.uChar.AsciiChar != 0)
+                return true;
+        return false;
     }
 
     bool isBackspace(unsigned char c) { return c == 8; }
 
-    // One write per byte.
     void echo(const char* bytes, std::size_t count) {
+        const ConsoleState& state = consoleState();
+        if (state.consoleEchoes) return;
         DWORD written = 0;
-        for (std::size_t k = 0; k < count; ++k) WriteFile(consoleState().screenHandle, bytes + k, 1, &written, nullptr);
+        WriteFile(state.screenHandle, bytes, static_cast<DWORD>(count), &written, nullptr);
     }
 
-    void echoTyped(unsigned char c) { echo(reinterpret_cast<const char*>(&c), 1); }
-    void echoErase(unsigned char) { echo("\b \b", 3); }
+    std::size_t shownAs(unsigned char c, char* out) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+
+    std::size_t erasing(unsigned char, char* out) {
+        std::memcpy(out, "\b \b", 3);
+        return 3;
+    }
 };
 
 // ---- Redirected standard input ----
@@ -134,10 +159,13 @@ void refillReadAhead(ConsoleState& state) {
     redirected::keepReadAhead(state, count);
 }
 
-// A pipe that holds nothing yet may only be waiting for its writer.
+// Whether a read of standard input would return at once. Files and devices answer at once; a
+// pipe that holds nothing yet, or that cannot be asked (Wine's pipes from a Unix shell refuse the
+// look), may be waiting for its writer.
 bool inputWaiting(const ConsoleState& state) {
+    if (GetFileType(state.inputHandle) != FILE_TYPE_PIPE) return true;
     DWORD waiting = 0;
-    return !PeekNamedPipe(state.inputHandle, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
+    return PeekNamedPipe(state.inputHandle, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0;
 }
 
 } // namespace
