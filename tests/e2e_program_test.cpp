@@ -139,12 +139,7 @@ TEST_F(ProgramTest, DialogueClampsAnswersAndAsksForTheRuleAgain) {
 }
 
 TEST_F(ProgramTest, ScreenShowsEachAnswerOnceAndCtrlCIsAKey) {
-    PtyOptions options = programOptions();
-    options.rows = screenRows;
-    options.columns = screenColumns;
-    PtyProcess program(options);
-    typeDialogueCheckingTheScreen(program, startTimeout);
-    interruptThenQuitCheckingTheScreen(program, stepTimeout);
+    checkTypedDialogueScreen(programOptions(), startTimeout);
 }
 
 TEST_F(ProgramTest, QuitRestoresTheTerminalModes) {

@@ -184,12 +184,7 @@ TEST_F(WineProgramTest, KeysRefillDrawARuleResetAskAgainAndQuit) {
 
 // Wine's console repaints with sequences of its own: the screen is judged as a terminal shows it.
 TEST_F(WineProgramTest, ScreenShowsEachAnswerOnceAndCtrlCIsAKey) {
-    PtyOptions options = programOptions();
-    options.rows = screenRows;
-    options.columns = screenColumns;
-    PtyProcess program(options);
-    typeDialogueCheckingTheScreen(program, startTimeout);
-    interruptThenQuitCheckingTheScreen(program, stepTimeout);
+    checkTypedDialogueScreen(programOptions(), startTimeout);
 }
 
 TEST_F(WineProgramTest, ClosingTheWindowEndsTheProgram) {

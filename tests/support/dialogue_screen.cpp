@@ -15,6 +15,10 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
+// Tall enough that nothing scrolls away.
+constexpr unsigned short screenRows = 40;
+constexpr unsigned short screenColumns = 80;
+
 const std::string widthPrompt = "World width (10 - 600) -->";
 // How long a key typed again after a Ctrl+C is given to show before it is typed once more.
 constexpr std::chrono::seconds retryPause{3};
@@ -99,8 +103,6 @@ Rows dialogueRows() {
            Rows{" -->1/23/3"} + rowsOf(legend);
 }
 
-} // namespace
-
 void typeDialogueCheckingTheScreen(PtyProcess& program, std::chrono::milliseconds timeout) {
     ScreenWatch watch(program);
     watch.awaitRows(title + Rows{widthPrompt}, "the first prompt", timeout);
@@ -149,4 +151,14 @@ void interruptThenQuitCheckingTheScreen(PtyProcess& program, std::chrono::millis
         status = program.waitForExit(retryPause);
     } while (!status && std::chrono::steady_clock::now() < deadline);
     EXPECT_TRUE(exitedWith(status, 0));
+}
+
+} // namespace
+
+void checkTypedDialogueScreen(PtyOptions options, std::chrono::milliseconds timeout) {
+    options.rows = screenRows;
+    options.columns = screenColumns;
+    PtyProcess program(options);
+    typeDialogueCheckingTheScreen(program, timeout);
+    interruptThenQuitCheckingTheScreen(program, timeout);
 }
