@@ -12,7 +12,7 @@
 
 #include "app/main_loop.h"
 #include "console/console.h"
-#include "console/console_state.h"
+#include "console/posix/console_state.h"
 #include "text/numbers.h"
 
 namespace {

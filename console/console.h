@@ -17,6 +17,9 @@ void print(const Text& text);
 // Writes the line end 13, 10.
 void newLine();
 void printLine(const Text& text);
+// Writes the text and the line end 13, 10 to standard error in one write. Nothing is recorded
+// when it fails: standard error may have gone with the terminal.
+void printErrorLine(const Text& text);
 // On a terminal screen whose cursor is not at column 1, moves it to the start of the next line,
 // so that a message or the shell's prompt does not stand behind the text there. Does nothing
 // when the screen is not a terminal: redirected output keeps exactly what was written.

@@ -7,7 +7,7 @@ packages=(
   g++ clang libclang-rt-14-dev cmake make pkg-config
   libx11-dev libxext-dev libhwy-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth libfaketime strace
+  xvfb xauth libfaketime libvterm-dev strace
   g++-mingw-w64-x86-64-posix wine64 googletest
   dpkg-dev lintian desktop-file-utils groff-base unzip
   "$@"

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "random_and_time/random.h"
+#include "tests/support/dialogue_screen.h"
 #include "tests/support/program_run.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/temp_path.h"
@@ -121,6 +122,10 @@ TEST_F(ProgramTest, DialogueClampsAnswersAndAsksForTheRuleAgain) {
 
     program.type("Q");
     EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+TEST_F(ProgramTest, ScreenShowsEachAnswerOnceAndCtrlCIsAKey) {
+    checkTypedDialogueScreen(programOptions(), startTimeout);
 }
 
 TEST_F(ProgramTest, QuitRestoresTheTerminalModes) {

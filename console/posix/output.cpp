@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "console/console_state.h"
-#include "console/write.h"
+#include "console/posix/console_state.h"
+#include "console/posix/write.h"
 #include "runtime/errors.h"
 #include "runtime/system_call.h"
 
@@ -69,6 +69,8 @@ void startFreshLine() {
     const ConsoleState& state = consoleState();
     if (state.screenIsTerminal && !state.screenAtLineStart) writeShown(state.screenHandle, "\r\n", 2);
 }
+
+void writeErrorOutput(const char* bytes, std::size_t count) { writeBytes(STDERR_FILENO, bytes, count); }
 
 void writeOutput(const char* bytes, std::size_t count) {
     const RunError error = writeShown(consoleState().outputHandle, bytes, count);

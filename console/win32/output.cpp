@@ -39,6 +39,11 @@ void writeOutput(const char* bytes, std::size_t count) {
         raiseError(RunError::shortWrite);
 }
 
+void writeErrorOutput(const char* bytes, std::size_t count) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes, static_cast<DWORD>(count), &written, nullptr);
+}
+
 void locate(std::int32_t row, std::int32_t column) {
     const HANDLE screen = consoleState().screenHandle;
     CONSOLE_SCREEN_BUFFER_INFO buffer = {};
