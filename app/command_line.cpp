@@ -1,7 +1,5 @@
 #include "app/command_line.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -9,6 +7,7 @@
 #include "app/failure_report.h"
 #include "app/key_commands.h"
 #include "app/program_facts.h"
+#include "console/console.h"
 
 namespace {
 
@@ -41,7 +40,6 @@ std::string keyLines() {
     return lines;
 }
 
-// Line ends are "\n": on Windows the C library's text mode writes them as 13, 10.
 std::string helpText() {
     std::string helpNames;
     for (const std::string_view spelling : helpOptions) helpNames += (helpNames.empty() ? "" : ", ") + std::string(spelling);
@@ -66,18 +64,8 @@ std::string versionText() {
            std::string(licenceName) + ".\n";
 }
 
-// True when every byte was written.
-bool writeAll(int handle, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const auto written = write(handle, bytes.data(), static_cast<unsigned>(bytes.size()));
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // An answer that could not be written is a failed run, not a successful one.
-int answer(const std::string& text) { return writeAll(STDOUT_FILENO, text) ? 0 : failureExitCode; }
+int answer(const std::string& text) { return writeStandardText(StandardStream::output, text) ? 0 : failureExitCode; }
 
 } // namespace
 
@@ -85,7 +73,7 @@ std::optional<int> answerCommandLine(int argc, const char* const* argv) {
     if (argc < 2) return std::nullopt;
     const auto first = argv + 1, end = argv + argc;
     if (const auto unknown = std::find_if_not(first, end, isKnown); unknown != end) {
-        writeAll(STDERR_FILENO, "tessera: unknown option '" + std::string(*unknown) + "' (try 'tessera --help')\n");
+        writeStandardText(StandardStream::error, "tessera: unknown option '" + std::string(*unknown) + "' (try 'tessera --help')\n");
         return usageExitCode;
     }
     return answer(asksForHelp(*first) ? helpText() : versionText());

@@ -72,6 +72,17 @@ void startFreshLine() {
 
 void writeErrorOutput(const char* bytes, std::size_t count) { writeBytes(STDERR_FILENO, bytes, count); }
 
+// A plain loop of writes: it runs before start-up has prepared anything.
+bool writeStandardText(StandardStream stream, std::string_view text) {
+    const int handle = stream == StandardStream::output ? STDOUT_FILENO : STDERR_FILENO;
+    while (!text.empty()) {
+        const ssize_t written = write(handle, text.data(), text.size());
+        if (written <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
 void writeOutput(const char* bytes, std::size_t count) {
     const RunError error = writeShown(consoleState().outputHandle, bytes, count);
     if (error != RunError::none) raiseError(error);
