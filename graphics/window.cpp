@@ -116,18 +116,21 @@ void setPixelRelative(double x, double y, ColourValue colour) {
 }
 
 namespace {
+// The target is ready only when it has columns, so the bounds test also excludes the rest. A
+// function of its own, not a lambda: a lambda's captured reference to the thread-local target
+// reads as null through the compiler's thread-local wrapper.
+bool rowFitsTarget(const DrawingTarget& target, std::int32_t x, std::int64_t end, std::int32_t y) {
+    return x >= 0 && end <= std::int64_t(target.columns) && static_cast<std::uint32_t>(y) < target.rows;
+}
+
 template <class Grey>
 void setGreyRow(std::int32_t x, std::int32_t y, const Grey* greys, std::int32_t count) {
     if (count <= 0) return;
     const DrawingTarget& target = drawingTarget;
     const std::int64_t end = std::int64_t(x) + count;
-    // The target is ready only when it has columns, so the bounds test also excludes the rest.
-    const auto fitsTarget = [&] {
-        return x >= 0 && end <= std::int64_t(target.columns) && static_cast<std::uint32_t>(y) < target.rows;
-    };
     // A thread that has not drawn since attaching has no target yet.
-    if (!fitsTarget()) resolveOnFirstDraw();
-    if (fitsTarget()) {
+    if (!rowFitsTarget(target, x, end, y)) resolveOnFirstDraw();
+    if (rowFitsTarget(target, x, end, y)) {
         PixelFormat::commonGreyPixels(greys, std::size_t(count),
                                       target.pixels + std::size_t(y) * target.columns + std::size_t(x));
         *target.lastPoint = {std::int32_t(end - 1), y};
