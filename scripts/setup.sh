@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libfaketime
   g++-mingw-w64-x86-64-posix wine64 googletest
+  emscripten chromium
 )
 
 # The Windows build compiles Highway from its Debian source package, fetched with apt-get source.
