@@ -34,9 +34,14 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace grey_pixels {
 HWY_EXPORT(CommonGreyPixels);
+
+// Named from inside its namespace: with a single target the dispatch is a plain call into it.
+void dispatch(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(CommonGreyPixels)(greys, count, pixels);
+}
 } // namespace grey_pixels
 
 void PixelFormat::commonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(grey_pixels::CommonGreyPixels)(greys, count, pixels);
+    grey_pixels::dispatch(greys, count, pixels);
 }
 #endif
