@@ -10,7 +10,7 @@ scripts/fetch-highway.sh "$dir/_deps"
 # emscripten's optimising link runs tools that look for their modules in the system's folder.
 export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DTESSERA_HWY_SOURCE_DIR="$PWD/$dir/_deps/highway" \
-    -DTESSERA_TESTS=OFF -DTESSERA_BENCHMARKS=OFF "$@" >/dev/null
+    -DTESSERA_TESTS=OFF -DTESSERA_BENCHMARKS=OFF "$@" 2>&1 >/dev/null | { grep -v "^configure:" >&2 || true; }
 cmake --build "$dir" --parallel "$(nproc)"
 
 # The page: the program's files, the page's own and the terminal widget, pinned by web/'s lockfile.

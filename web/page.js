@@ -68,9 +68,6 @@ var Module = {
     terminal.focus();
   },
 
-  // The end is told by onExit, not thrown into the page.
-  quit() {},
-
   // The program has ended: its windows go with it, and the terminal says how it ended.
   onExit(status) {
     for (const id of [...windows.keys()]) Module.tesseraWindows.close(id);

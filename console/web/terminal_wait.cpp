@@ -15,6 +15,9 @@
 namespace {
 std::atomic<std::uint32_t> typedBytesWaiting{0};
 static_assert(sizeof typedBytesWaiting == 4, "the page counts in a 32-bit word");
+// How many threads sleep until a key comes, with no time limit: the page can tell a program that
+// waits for a key from one that is busy and polls for one.
+std::atomic<std::uint32_t> keyWaiters{0};
 
 using Clock = std::chrono::steady_clock;
 
@@ -30,6 +33,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE std::atomic<std::uint32_t>* tesseraTypedBytesWai
     return &typedBytesWaiting;
 }
 
+extern "C" EMSCRIPTEN_KEEPALIVE std::uint32_t tesseraKeyWaiters() { return keyWaiters.load(); }
+
 // Waits, without spinning, until a typed byte waits or `timeout` milliseconds (-1: for ever)
 // have passed. Nothing to watch is a wait that no key ends.
 extern "C" int poll(pollfd* watched, nfds_t count, int timeout) {
@@ -44,6 +49,8 @@ extern "C" int poll(pollfd* watched, nfds_t count, int timeout) {
                 return 0;
             }
         }
+        if (timeout < 0) keyWaiters.fetch_add(1);
         emscripten_futex_wait(&typedBytesWaiting, 0, left);
+        if (timeout < 0) keyWaiters.fetch_sub(1);
     }
 }
