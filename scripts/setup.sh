@@ -10,6 +10,9 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64 googletest
   emscripten chromium
 )
+# The browser build's page and tests take their packages with npm; a Node.js that brings its own
+# npm does as well as Debian's.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 # The Windows build compiles Highway from its Debian source package, fetched with apt-get source.
 source_list=/etc/apt/sources.list.d/tessera-sources.sources
