@@ -1,12 +1,18 @@
 # Packages of what cmake --install puts in place: a .deb for Linux, whose run-time dependencies
-# dpkg-shlibdeps finds from the program's libraries, and a .zip holding tessera.exe for Windows.
+# dpkg-shlibdeps finds from the program's libraries, a .zip holding tessera.exe for Windows, and a
+# .zip of the page's folder for the browser.
 set(CPACK_PACKAGE_NAME tessera)
 set(CPACK_PACKAGE_VENDOR "Tessera developers")
 set(CPACK_PACKAGE_CONTACT "Tessera developers <tessera@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cellular-automaton toy for the text console with a graphic window")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://tessera.example.org")
 set(CPACK_STRIP_FILES ON)
-if(WIN32)
+if(EMSCRIPTEN)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME web)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_STRIP_FILES OFF)
+elseif(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME windows-x86_64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

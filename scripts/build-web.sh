@@ -14,12 +14,8 @@ emcmake cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DTESSERA_HWY_SOURCE_DIR
 cmake --build "$dir" --parallel "$(nproc)"
 
 # The page: the program's files, the page's own and the terminal widget, pinned by web/'s lockfile.
-site=$dir/site
 if [ ! -f web/node_modules/@xterm/xterm/lib/xterm.js ]; then
     (cd web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund >/dev/null)
 fi
-rm -rf "$site"
-mkdir -p "$site"
-cp "$dir"/app/tessera.js "$dir"/app/tessera.wasm "$dir"/app/tessera.worker.js "$site"/
-cp web/index.html web/page.js web/page.css "$site"/
-cp web/node_modules/@xterm/xterm/lib/xterm.js web/node_modules/@xterm/xterm/css/xterm.css "$site"/
+rm -rf "$dir/site"
+cmake --install "$dir" --prefix "$PWD/$dir/site" >/dev/null

@@ -84,6 +84,6 @@ step "browser build and its tests in headless Chromium"
 scripts/test-web.sh "$prefix" "$prefix-web"
 
 step "packages"
-scripts/test-packages.sh "$prefix" "$prefix-windows"
+scripts/test-packages.sh "$prefix" "$prefix-windows" "$prefix-web"
 
 step "all tests passed"
