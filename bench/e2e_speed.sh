@@ -5,7 +5,7 @@
 # birth ranges are the runs the busy Size 4 rule's texts spell out (58..73 and 12..38).
 # Usage: bench/e2e_speed.sh [milliseconds measured per case, default 3000] [program ...]
 # Programs other than the one just built (say a build from before a change) are measured in turn
-# with it.
+# with it; the browser build follows, in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -46,4 +46,6 @@ if [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then
 fi
 reference_rate
 build/bench/tessera_e2e_speed "$milliseconds" build/app/tessera "${programs[@]}"
+scripts/build-web.sh build-web >/dev/null
+node bench/web_speed.mjs build-web/site "$milliseconds"
 reference_rate

@@ -5,15 +5,9 @@
 //   TESSERA_EXPECTED_FRAMES (the native expected_frames program) in the environment.
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync, spawn } from 'node:child_process';
-import { createRequire } from 'node:module';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { execFileSync } from 'node:child_process';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const puppeteer = createRequire(path.join(root, 'web/package.json'))('puppeteer-core');
+import { startBrowsing, terminalScreen } from '../support/web_page.mjs';
 
 const site = process.env.TESSERA_WEB_SITE;
 const expectedFramesProgram = process.env.TESSERA_EXPECTED_FRAMES;
@@ -28,35 +22,14 @@ const ruleExamples = 'Conway rulesubset (Size/Survive/Born) -- examples:\n1/23/3
 const greeting = 'Tessera // https://tessera.example.org\nIldrith\'s cellular automata toy';
 const modeMenu = 'Rule set:\n[1.] Conway-Style [B/W]\n 2.  Shades of Grey\n  -->';
 
-let server;
-let address;
-let browser;
-let profile;
+let browsing;
 
 before(async () => {
-  server = spawn('python3', [path.join(root, 'web/serve.py'), site, '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
-  address = await new Promise((resolve, reject) => {
-    let text = '';
-    server.stdout.on('data', (chunk) => {
-      text += chunk;
-      if (text.includes('\n')) resolve(text.trim());
-    });
-    server.on('exit', (code) => reject(new Error(`the server ended with ${code}`)));
-  });
-  profile = mkdtempSync(path.join(tmpdir(), 'tessera-chromium-'));
-  browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    userDataDir: profile,
-    protocolTimeout: 120000,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  browsing = await startBrowsing(site);
 });
 
 after(async () => {
-  if (browser) await browser.close();
-  if (server) server.kill();
-  if (profile) rmSync(profile, { recursive: true, force: true });
+  if (browsing) await browsing.stop();
 });
 
 // Polls `probe` until `accept` takes its value; fails with the last value after the deadline.
@@ -73,21 +46,15 @@ async function waitUntil(what, probe, accept) {
 
 // The program in a page of its own, with the clock frozen, at its first prompt.
 async function openProgram() {
-  const page = await browser.newPage();
+  const page = await browsing.browser.newPage();
   await page.setViewport({ width: 1400, height: 800 });
   const errors = [];
   page.on('pageerror', (error) => errors.push(`${error.message} ${error.stack ?? ''}`));
-  await page.goto(`${address}?clock=${frozenClock}`);
+  await page.goto(`${browsing.address}?clock=${frozenClock}`);
   const program = {
     page,
     errors,
-    // The terminal's screen as a person sees it: its lines with trailing blanks dropped.
-    screen: () => page.evaluate(() => {
-      const buffer = terminal.buffer.active;
-      const lines = [];
-      for (let i = 0; i < buffer.length; ++i) lines.push(buffer.getLine(i).translateToString(true).trimEnd());
-      return lines.join('\n').replace(/\n+$/, '');
-    }),
+    screen: () => terminalScreen(page),
     waitForScreen(accept, what) { return waitUntil(what, program.screen, accept); },
     waitForText(text) { return program.waitForScreen((screen) => screen.includes(text), `the screen shows ${JSON.stringify(text)}`); },
     // Keys as typed on the page's keyboard into the focused terminal, one after another.
