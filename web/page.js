@@ -16,6 +16,13 @@ function frozenClock() {
   return ((+parts[1] * 60 + +parts[2]) * 60 + +parts[3]) * 1000 + +(parts[4] || 0);
 }
 
+// The program's threads share memory, which the browser grants only to a page served with the
+// two cross-origin isolation headers (web/serve.py sends them).
+if (!self.crossOriginIsolated) {
+  terminal.write('Tessera needs the page served with Cross-Origin-Opener-Policy: same-origin\r\n' +
+    'and Cross-Origin-Embedder-Policy: require-corp, as web/serve.py serves it.\r\n');
+}
+
 var Module = {
   tesseraTerminal: { write: (bytes) => terminal.write(bytes) },
 
