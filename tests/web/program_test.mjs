@@ -99,11 +99,12 @@ function expectedFrames(width, height, mode, greySpeed, rule, actions) {
   return output.trim().split('\n').map((line) => (line.includes('/') ? line : line.split(' ').map(Number)));
 }
 
-// Starts in single-step mode: the "s" typed with the rule is polled by the first generation.
+// Starts in single-step mode: the "s" typed with the rule is polled by the first generation,
+// which it reaches together with the rule.
 async function startStepping(program, answers, rule) {
   await program.type(answers);
   await program.waitForText('examples:');
-  await program.type(`${rule}\rs`);
+  await program.typeTogether(`${rule}\rs`);
   await program.waitForText('Iteration: 1');
 }
 
@@ -115,7 +116,6 @@ describe('the browser build', () => {
     await program.waitForText('World height (10 - 600) -->');
     assert.equal(await program.screen(), `${greeting}\nWorld width (10 - 600) -->20\nWorld height (10 - 600) -->`);
     await program.type('30\r');
-    await program.waitForText('-->');
     await program.waitForScreen((s) => s.endsWith(modeMenu), 'the rule-set menu');
     await program.type('2\r');
     await program.waitForText('Speed');
