@@ -110,7 +110,7 @@ Stage runRuleDialogue(ProgramState& state) {
     }
     parseRule(state.rule, answer);
     printLegend();
-    state.world.create(state.width, state.height);
+    state.world.create(state.width, state.height, cellWidthFor(state.rule.mode));
     if (!state.world.exists()) {
         reportFailure("not enough memory for a world of " + countText(state.width) + " x " +
                       countText(state.height) + " cells");

@@ -64,12 +64,12 @@ bool takes(const KeyCommand& command, const Text& key) {
 } // namespace
 
 const std::array<KeyCommand, 6> keyCommands = {{
-    {"r", "r", "R = Reset [also - 0-9 for % fill]", reset, false},
-    {"n", "n", "N = New Rules", askNewRule, false},
-    {"x", "x", "X = Random Rules", drawRandomRule, false},
-    {"q", "q", "Q = Quit", quit, false},
-    {"s", "s", "S = Step On/Off", toggleSingleStep, true},
-    {"0", "9", nullptr, refillAtDensity, false},
+    {"r", "r", "R = Reset [also - 0-9 for % fill]", "reset", reset, false},
+    {"n", "n", "N = New Rules", "new rule", askNewRule, false},
+    {"x", "x", "X = Random Rules", "random rule", drawRandomRule, false},
+    {"q", "q", "Q = Quit", "quit", quit, false},
+    {"s", "s", "S = Step On/Off", "single-step on/off", toggleSingleStep, true},
+    {"0", "9", nullptr, "refill the world at one of ten densities", refillAtDensity, false},
 }};
 
 const KeyCommand* findKeyCommand(const Text& key) {

@@ -20,6 +20,8 @@ struct KeyCommand {
     const char* highest;
     // Its line in the legend, or nullptr when another command's line announces it.
     const char* legendLine;
+    // What it does, in the words of --help.
+    const char* summary;
     KeyOutcome (*act)(ProgramState& state, const Text& key);
     // It leaves the current plane and the rule as they are.
     bool keepsEarlyStep;

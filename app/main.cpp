@@ -1,3 +1,4 @@
+#include "app/command_line.h"
 #include "app/main_routine.h"
 #include "console/console.h"
 #include "random_and_time/random.h"
@@ -10,4 +11,8 @@ void prepareServices() {
 }
 } // namespace
 
-int main() { startUp(mainRoutine, {prepareServices, shutDownConsole}); }
+int main(int argc, char** argv) {
+    // Answered before the console is prepared, so that an answer leaves the console as it was.
+    if (const auto exitCode = answerCommandLine(argc, argv)) return *exitCode;
+    startUp(mainRoutine, {prepareServices, shutDownConsole});
+}

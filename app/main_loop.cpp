@@ -75,11 +75,18 @@ void resetWorld(ProgramState& state) {
     state.iteration = 0;
 }
 
-void drawCurrentPlane(const ProgramState& state) {
+namespace {
+template <class Cell>
+void drawRows(const World& world) {
     // Each row of cells is contiguous in the World, as each row of pixels is in the buffer.
-    const World& world = state.world;
     for (std::int32_t j = 1; j <= world.height(); ++j)
-        setPixelRow(0, j - 1, &world.cell(1, j, world.currentPlane()), world.width());
+        setPixelRow(0, j - 1, world.row<Cell>(j, world.currentPlane()) + 1, world.width());
+}
+} // namespace
+
+void drawCurrentPlane(const ProgramState& state) {
+    if (state.world.cellWidth() == CellWidth::oneByte) return drawRows<std::uint8_t>(state.world);
+    drawRows<std::uint16_t>(state.world);
 }
 
 Stage runGeneration(ProgramState& state) {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "console/console_state.h"
+#include "console/posix/console_state.h"
 #include "console/console.h"
 #include "console/key_decoder.h"
 

@@ -50,18 +50,28 @@ double millisecondsPerGeneration(HeadlessWorld& world, const EngineCase& c, std:
 // threads.
 void fastStep(benchmark::State& state) {
     const EngineCase c = engineCase(state);
-    HeadlessWorld world(side, side);
+    HeadlessWorld world(side, side, cellWidthFor(c.rule.mode));
     world.reset(fillSeed);
     FastGenerator generator(unsigned(state.range(2)));
     for (auto _ : state) millisecondsPerGeneration(world, c, 1, &generator);
     labelCase(state, c);
 }
 
+// The program's step on small square worlds of Life, by side and threads: where splitting a step
+// over the pool starts to pay for waking a worker. Arguments: side, threads.
+void fastStepBySide(benchmark::State& state) {
+    const auto worldSide = std::int32_t(state.range(0));
+    HeadlessWorld world(worldSide, worldSide, CellWidth::oneByte);
+    world.reset(fillSeed);
+    FastGenerator generator(unsigned(state.range(1)));
+    for (auto _ : state) world.run(1, lifeRule, generator);
+}
+
 // The cell-by-cell reference. The same fill is then run by the fast step in this very benchmark
 // so the reported speed-ups come from one run on one machine state.
 void literalStep(benchmark::State& state) {
     const EngineCase c = engineCase(state);
-    HeadlessWorld world(side, side);
+    HeadlessWorld world(side, side, cellWidthFor(c.rule.mode));
     double literalMs = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -87,9 +97,9 @@ void literalStep(benchmark::State& state) {
 void copyPlane(benchmark::State& state) {
     HeadlessWorld world(side, side);
     world.reset(fillSeed);
-    const std::int32_t* from = &world.world().cell(0, 0, 1);
-    std::int32_t* to = &world.world().cell(0, 0, 2);
-    const std::size_t bytes = std::size_t(side + 1) * (side + 1) * sizeof(std::int32_t);
+    const void* from = world.world().rowAddress(0, 1);
+    void* to = world.world().rowAddress(0, 2);
+    const std::size_t bytes = std::size_t(side + 1) * (side + 1) * std::size_t(world.world().cellWidth());
     for (auto _ : state) {
         std::memcpy(to, from, bytes);
         benchmark::ClobberMemory();
@@ -108,6 +118,8 @@ void engineCases(benchmark::internal::Benchmark* benchmark, bool withThreads) {
 }
 
 BENCHMARK(fastStep)->Apply([](auto* b) { engineCases(b, true); })->ArgNames({"rule", "mode", "threads"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(fastStepBySide)->ArgsProduct({{32, 64, 128, 192, 256, 384, 600}, {1, 2}})->ArgNames({"side", "threads"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(literalStep)->Apply([](auto* b) { engineCases(b, false); })->ArgNames({"rule", "mode"})
     ->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -12,7 +12,7 @@
 
 #include "app/main_loop.h"
 #include "console/console.h"
-#include "console/console_state.h"
+#include "console/posix/console_state.h"
 #include "text/numbers.h"
 
 namespace {
@@ -55,7 +55,7 @@ bool prepareProgram(benchmark::State& state, ProgramState& program) {
     program.rule = state.range(0) == 0 ? lifeRule : busyRule;
     program.rule.mode = RenderMode(state.range(1));
     program.rule.greySpeed = program.rule.mode == RenderMode::shadesOfGrey ? 16 : 0;
-    program.world.create(side, side);
+    program.world.create(side, side, cellWidthFor(program.rule.mode));
     resetWorld(program);
     state.SetLabel(std::string(state.range(0) == 0 ? "1/23/3" : "size4 busy") +
                    (program.rule.mode == RenderMode::shadesOfGrey ? " grey16" : " black/white"));

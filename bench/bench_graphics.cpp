@@ -47,7 +47,7 @@ void CanvasDrawCurrentPlane(benchmark::State& state) {
     if (!attachSharedWindow()) return state.SkipWithError("no X display to open a window on");
     ProgramState program;
     program.width = program.height = side;
-    program.world.create(side, side);
+    program.world.create(side, side, CellWidth::oneByte);
     resetFill(program.world);
     for (auto _ : state) {
         drawCurrentPlane(program);

@@ -1,18 +1,30 @@
-// Generations per second of the real program at 600 x 600: it runs in a pseudo-terminal under a
-// private Xvfb, redrawing its window every generation, and "Iteration: N" is read twice a known
-// time apart.
+// The real program's speed at 600 x 600: it runs in a pseudo-terminal under a private Xvfb,
+// redrawing its window every generation, and "Iteration: N" is read twice a known time apart.
+// Beside each figure: the display's floor measured on the same server just before
+// (tessera_display_floor), the processor time the program's own threads spent per generation,
+// and, when strace is installed, the system calls per generation over a second, traced span.
 // Usage: tessera_e2e_speed [milliseconds per measurement] [program ...]
 // Several programs (say a build from before a change and one from after) are measured in turn,
 // twice over, so that a busy machine slows them alike and the spread of each shows.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/pty_process.h"
 #include "tests/support/xvfb_server.h"
+
+extern char** environ;
 
 namespace {
 
@@ -33,18 +45,118 @@ std::optional<long> lastIteration(const std::string& shown) {
     return std::nullopt;
 }
 
+// User plus system time of every thread of a process so far, in milliseconds.
+double processorMilliseconds(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // The fields after the command name, which may hold blanks, start at the state (field 3);
+    // utime and stime are fields 14 and 15.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    for (int k = 3; k < 14; ++k) fields >> field;
+    double user = 0, system = 0;
+    fields >> user >> system;
+    return (user + system) * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
 struct Reading {
     long iteration;
     Clock::time_point at;
+    double processorMs;
 };
 
 Reading readIteration(PtyProcess& program) {
     program.readFor(1ms);
-    return {lastIteration(program.output()).value_or(0), Clock::now()};
+    return {lastIteration(program.output()).value_or(0), Clock::now(), processorMilliseconds(program.pid())};
 }
 
-std::optional<double> measure(const std::string& executable, const std::string& answers,
-                              std::chrono::milliseconds span) {
+// Runs a program to its end and gives what it wrote to standard output.
+std::optional<std::string> runForOutput(std::vector<std::string> argv) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return std::nullopt;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    std::vector<char*> args;
+    for (std::string& arg : argv) args.push_back(arg.data());
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    const int failed = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    std::string output;
+    char buffer[256];
+    for (ssize_t got; !failed && (got = read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+        if (got > 0) output.append(buffer, std::size_t(got));
+    }
+    close(pipeEnds[0]);
+    int status = 0;
+    if (failed || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return output;
+}
+
+bool haveStrace() { return runForOutput({"strace", "-V"}).has_value(); }
+
+bool traced(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("TracerPid:", 0) == 0) return std::stol(line.substr(10)) != 0;
+    }
+    return false;
+}
+
+// System calls per generation of every thread, counted by strace over one span; slowed down
+// by the tracing, so only the ratio means anything.
+std::optional<double> systemCallsPerGeneration(PtyProcess& program, std::chrono::milliseconds span) {
+    char summary[] = "/tmp/tessera-strace-XXXXXX";
+    const int summaryFd = mkstemp(summary);
+    if (summaryFd < 0) return std::nullopt;
+    close(summaryFd);
+    const std::string pid = std::to_string(program.pid());
+    char* args[] = {const_cast<char*>("strace"), const_cast<char*>("-qq"), const_cast<char*>("-f"), const_cast<char*>("-c"),
+                    const_cast<char*>("-o"), summary, const_cast<char*>("-p"), const_cast<char*>(pid.c_str()), nullptr};
+    // strace's own remarks would break the table.
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t tracer = -1;
+    std::optional<double> perGeneration;
+    const int failed = posix_spawnp(&tracer, "strace", &quiet, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (failed == 0) {
+        const auto deadline = Clock::now() + 30s;
+        while (!traced(program.pid()) && Clock::now() < deadline) program.readFor(10ms);
+        const Reading first = readIteration(program);
+        program.readFor(span);
+        const Reading second = readIteration(program);
+        kill(tracer, SIGINT);
+        waitpid(tracer, nullptr, 0);
+        // The last line: "100.00  seconds  usecs/call  calls  [errors]  total".
+        std::ifstream file(summary);
+        std::string line, last;
+        while (std::getline(file, line)) {
+            if (line.find("total") != std::string::npos) last = line;
+        }
+        std::istringstream fields(last);
+        std::string percent, seconds, perCall;
+        double calls = 0;
+        if (fields >> percent >> seconds >> perCall >> calls && second.iteration > first.iteration) {
+            perGeneration = calls / double(second.iteration - first.iteration);
+        }
+    }
+    unlink(summary);
+    return perGeneration;
+}
+
+struct Figures {
+    double generationsPerSecond;
+    double processorMsPerGeneration;
+    std::optional<double> systemCallsPerGeneration;
+};
+
+std::optional<Figures> measure(const std::string& executable, const std::string& answers,
+                               std::chrono::milliseconds span, bool countCalls) {
     PtyOptions options;
     options.argv = {executable};
     PtyProcess program(options);
@@ -55,10 +167,19 @@ std::optional<double> measure(const std::string& executable, const std::string& 
     const Reading first = readIteration(program);
     program.readFor(span);
     const Reading second = readIteration(program);
+    const long generations = second.iteration - first.iteration;
+    Figures figures{double(generations) / std::chrono::duration<double>(second.at - first.at).count(),
+                    (second.processorMs - first.processorMs) / double(std::max(generations, 1L)), std::nullopt};
+    if (countCalls) figures.systemCallsPerGeneration = systemCallsPerGeneration(program, span);
     program.type("q");
     program.waitForExit(10s);
-    const double seconds = std::chrono::duration<double>(second.at - first.at).count();
-    return double(second.iteration - first.iteration) / seconds;
+    return figures;
+}
+
+std::optional<double> displayFloor(const std::string& floorProgram, std::chrono::milliseconds span) {
+    const std::optional<std::string> output = runForOutput({floorProgram, std::to_string(span.count())});
+    if (!output) return std::nullopt;
+    return std::atof(output->c_str());
 }
 
 } // namespace
@@ -80,19 +201,30 @@ int main(int argc, char** argv) {
     };
     std::vector<std::string> programs(argv + std::min(argc, 2), argv + argc);
     if (programs.empty()) programs = {TESSERA_EXECUTABLE};
+    const bool countCalls = haveStrace();
+    if (!countCalls) std::printf("strace is not installed: no system call counts\n");
+    std::printf("%-32s %-40s %14s %8s %11s %11s\n", "case", "program", "generations/s", "% floor", "cpu ms/gen",
+                "calls/gen");
     constexpr int rounds = 2;
     int failures = 0;
     for (const auto& speedCase : cases) {
         for (int round = 0; round < rounds; ++round) {
+            const std::optional<double> floor = displayFloor(DISPLAY_FLOOR_EXECUTABLE, span);
+            std::printf("%-32s %-40s %14.0f\n", "display floor (put + sync)", "tessera_display_floor",
+                        floor.value_or(0));
             for (const std::string& program : programs) {
-                const std::optional<double> rate = measure(program, speedCase.answers, span);
+                const std::optional<Figures> figures = measure(program, speedCase.answers, span, countCalls);
                 std::printf("%-32s %-40s ", speedCase.name, program.c_str());
-                if (rate) {
-                    std::printf("%8.0f generations/s (%.3f ms per generation)\n", *rate, 1000 / *rate);
-                } else {
+                if (!figures) {
                     std::printf("did not start\n");
                     ++failures;
+                    continue;
                 }
+                std::printf("%14.0f %8.1f %11.3f", figures->generationsPerSecond,
+                            floor ? 100 * figures->generationsPerSecond / *floor : 0.0,
+                            figures->processorMsPerGeneration);
+                if (figures->systemCallsPerGeneration) std::printf(" %11.1f", *figures->systemCallsPerGeneration);
+                std::printf("\n");
                 std::fflush(stdout);
             }
         }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string_view>
 
 #include "text/text.h"
 
@@ -17,6 +18,15 @@ void print(const Text& text);
 // Writes the line end 13, 10.
 void newLine();
 void printLine(const Text& text);
+// Writes the text and the line end 13, 10 to standard error in one write. Nothing is recorded
+// when it fails: standard error may have gone with the terminal.
+void printErrorLine(const Text& text);
+// Where a command-line answer goes.
+enum class StandardStream { output, error };
+// Writes a command-line answer, with line ends "\n", to standard output or standard error as
+// the system's own tools do: needs no preparation, and each "\n" becomes the system's line end.
+// True when every byte was written.
+bool writeStandardText(StandardStream stream, std::string_view text);
 // On a terminal screen whose cursor is not at column 1, moves it to the start of the next line,
 // so that a message or the shell's prompt does not stand behind the text there. Does nothing
 // when the screen is not a terminal: redirected output keeps exactly what was written.

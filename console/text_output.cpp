@@ -14,6 +14,11 @@ void printLine(const Text& text) {
     newLine();
 }
 
+void printErrorLine(const Text& text) {
+    const Text line = orNoMemory([&text] { return text + "\r\n"; });
+    writeErrorOutput(line.data(), line.size());
+}
+
 Text spaces(std::int32_t count) {
     if (count < 0) {
         raiseError(RunError::noMemory);

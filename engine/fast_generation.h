@@ -20,7 +20,8 @@ public:
     void step(World& world, const Rule& rule);
 
     // step in two halves: startStep sets the pool's workers going and returns at once (a step
-    // outside the fast domain is done there and then), finishStep helps with the rest and returns
+    // outside the fast domain is done there and then; one too small to be worth splitting is
+    // left wholly to finishStep), finishStep helps with the rest and returns
     // once nextPlane is complete. In between, the caller may read currentPlane but touch nothing
     // else of the World, and the rule must stay unchanged.
     void startStep(World& world, const Rule& rule);
@@ -37,6 +38,8 @@ private:
     PlaneStep pending_{};
     std::int32_t pendingBands_ = 0;
     bool started_ = false;
+    // The step is shared out over the pool; otherwise finishStep does it all on the caller.
+    bool split_ = false;
     std::function<void(std::uint32_t)> bandTask_;
     WorkerPool pool_;
     // The count bit sets of the texts they were built from; a rule changes rarely, a step runs

@@ -21,36 +21,28 @@ namespace generation_kernel {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-#if HWY_TARGET == HWY_SCALAR
-// One lane: there are no halves to split a vector into and no byte shuffles.
+// A vector of cells widened to 16-bit lanes, and back; cells of one byte only ever hold 0..255.
 template <class D>
-HWY_INLINE hn::Vec<D> loadCells(D d, const std::int32_t* cells) {
-    return hn::Set(d, static_cast<std::uint16_t>(*cells));
+HWY_INLINE hn::Vec<D> loadCells(D d, const std::uint16_t* cells) {
+    return hn::LoadU(d, cells);
 }
 
 template <class D>
-HWY_INLINE void storeCells(D, hn::Vec<D> values, std::int32_t* cells) {
-    *cells = hn::GetLane(values);
-}
-#else
-template <class D>
-HWY_INLINE hn::Vec<D> loadCells(D d, const std::int32_t* cells) {
-    const hn::Half<D> dh;
-    const hn::Rebind<std::int32_t, hn::Half<D>> d32;
-    const auto low = hn::DemoteTo(dh, hn::LoadU(d32, cells));
-    const auto high = hn::DemoteTo(dh, hn::LoadU(d32, cells + hn::Lanes(d32)));
-    return hn::Combine(d, high, low);
+HWY_INLINE hn::Vec<D> loadCells(D d, const std::uint8_t* cells) {
+    return hn::PromoteTo(d, hn::LoadU(hn::Rebind<std::uint8_t, D>(), cells));
 }
 
 template <class D>
-HWY_INLINE void storeCells(D, hn::Vec<D> values, std::int32_t* cells) {
-    const hn::Half<D> dh;
-    const hn::Rebind<std::uint32_t, hn::Half<D>> du32;
-    const hn::Rebind<std::int32_t, hn::Half<D>> d32;
-    hn::StoreU(hn::BitCast(d32, hn::PromoteTo(du32, hn::LowerHalf(dh, values))), d32, cells);
-    hn::StoreU(hn::BitCast(d32, hn::PromoteTo(du32, hn::UpperHalf(dh, values))), d32, cells + hn::Lanes(d32));
+HWY_INLINE void storeCells(D d, hn::Vec<D> values, std::uint16_t* cells) {
+    hn::StoreU(values, d, cells);
 }
-#endif
+
+template <class D>
+HWY_INLINE void storeCells(D, hn::Vec<D> values, std::uint8_t* cells) {
+    const hn::Rebind<std::int16_t, D> d16;
+    const hn::Rebind<std::uint8_t, D> d8;
+    hn::StoreU(hn::DemoteTo(d8, hn::BitCast(d16, values)), d8, cells);
+}
 
 // Calls visit(x) for chunk starts covering 0..width-1; the last chunk ends exactly at width.
 template <class D, class Visit>
@@ -64,14 +56,15 @@ HWY_INLINE void forEachChunk(D d, std::int32_t width, const Visit& visit) {
 }
 
 // Column 1 of a current-plane row, the row index wrapped onto 1..H.
-HWY_INLINE const std::int32_t* inputRow(const PlaneStep& step, std::int32_t row) {
-    return step.current + std::ptrdiff_t(wrapOnTorus(row, step.height)) * step.rowStride + 1;
+template <class Cell>
+HWY_INLINE const Cell* inputRow(const PlaneStep& step, std::int32_t row) {
+    return static_cast<const Cell*>(step.current) + std::ptrdiff_t(wrapOnTorus(row, step.height)) * step.rowStride + 1;
 }
 
-template <int Size, class D>
+template <int Size, class Cell, class D>
 void sumColumns(D d, const PlaneStep& step, std::int32_t row, std::uint16_t* columns) {
-    const std::int32_t* rows[2 * Size + 1];
-    for (int k = 0; k <= 2 * Size; ++k) rows[k] = inputRow(step, row - Size + k);
+    const Cell* rows[2 * Size + 1];
+    for (int k = 0; k <= 2 * Size; ++k) rows[k] = inputRow<Cell>(step, row - Size + k);
     forEachChunk(d, step.width, [&](std::int32_t x) {
         auto sum = loadCells(d, rows[0] + x);
         for (int k = 1; k <= 2 * Size; ++k) sum = hn::Add(sum, loadCells(d, rows[k] + x));
@@ -81,10 +74,10 @@ void sumColumns(D d, const PlaneStep& step, std::int32_t row, std::uint16_t* col
 
 // Moves the column sums down one row: the row entering below is added, the one leaving above
 // subtracted. Unsigned wrap-around in between cancels out.
-template <int Size, class D>
+template <int Size, class Cell, class D>
 void slideColumns(D d, const PlaneStep& step, std::int32_t row, const std::uint16_t* from, std::uint16_t* to) {
-    const std::int32_t* entering = inputRow(step, row + Size);
-    const std::int32_t* leaving = inputRow(step, row - Size - 1);
+    const Cell* entering = inputRow<Cell>(step, row + Size);
+    const Cell* leaving = inputRow<Cell>(step, row - Size - 1);
     forEachChunk(d, step.width, [&](std::int32_t x) {
         const auto kept = hn::Add(hn::LoadU(d, from + x), loadCells(d, entering + x));
         hn::StoreU(hn::Sub(kept, loadCells(d, leaving + x)), d, to + x);
@@ -170,11 +163,11 @@ HWY_INLINE hn::Vec<D> greyValue(D d, hn::Vec<D> sum, hn::Vec<D> centre, hn::Vec<
     return hn::IfThenElse(ruleMatches(d, count, alive, rules), raised, hn::SaturatedSub(centre, speed));
 }
 
-template <int Size, bool Grey, class D>
+template <int Size, bool Grey, class Cell, class D>
 void writeRow(D d, const PlaneStep& step, std::int32_t row, const std::uint16_t* columns,
               const RuleVectors<D>& rules) {
-    const std::int32_t* centres = inputRow(step, row);
-    std::int32_t* out = step.next + std::ptrdiff_t(row) * step.rowStride + 1;
+    const Cell* centres = inputRow<Cell>(step, row);
+    Cell* out = static_cast<Cell*>(step.next) + std::ptrdiff_t(row) * step.rowStride + 1;
     const auto speed = hn::Set(d, static_cast<std::uint16_t>(step.greySpeed));
     forEachChunk(d, step.width, [&](std::int32_t x) {
         auto box = hn::LoadU(d, columns + x - Size);
@@ -186,38 +179,45 @@ void writeRow(D d, const PlaneStep& step, std::int32_t row, const std::uint16_t*
     });
 }
 
-template <int Size, bool Grey, class D>
+template <int Size, bool Grey, class Cell, class D>
 void stepBand(D d, const PlaneStep& step, std::int32_t firstRow, std::int32_t lastRow, std::uint16_t* scratch) {
     const RuleVectors<D> rules = loadRules(d, step);
     const std::size_t half = bandScratchLength(step.width) / 2;
     std::uint16_t* columns = scratch + Size;
     std::uint16_t* spare = scratch + half + Size;
-    sumColumns<Size>(d, step, firstRow, columns);
+    sumColumns<Size, Cell>(d, step, firstRow, columns);
     for (std::int32_t row = firstRow; row <= lastRow; ++row) {
         if (row > firstRow) {
-            slideColumns<Size>(d, step, row, columns, spare);
+            slideColumns<Size, Cell>(d, step, row, columns, spare);
             std::swap(columns, spare);
         }
         wrapColumns<Size>(columns, step.width);
-        writeRow<Size, Grey>(d, step, row, columns, rules);
+        writeRow<Size, Grey, Cell>(d, step, row, columns, rules);
     }
 }
 
-template <bool Grey, class D>
+template <bool Grey, class Cell, class D>
 void stepBandForSize(D d, const PlaneStep& step, std::int32_t firstRow, std::int32_t lastRow,
                      std::uint16_t* scratch) {
     switch (step.size) {
-    case 1: return stepBand<1, Grey>(d, step, firstRow, lastRow, scratch);
-    case 2: return stepBand<2, Grey>(d, step, firstRow, lastRow, scratch);
-    case 3: return stepBand<3, Grey>(d, step, firstRow, lastRow, scratch);
-    default: return stepBand<4, Grey>(d, step, firstRow, lastRow, scratch);
+    case 1: return stepBand<1, Grey, Cell>(d, step, firstRow, lastRow, scratch);
+    case 2: return stepBand<2, Grey, Cell>(d, step, firstRow, lastRow, scratch);
+    case 3: return stepBand<3, Grey, Cell>(d, step, firstRow, lastRow, scratch);
+    default: return stepBand<4, Grey, Cell>(d, step, firstRow, lastRow, scratch);
     }
+}
+
+template <class Cell, class D>
+void stepBandWithCells(D d, const PlaneStep& step, std::int32_t firstRow, std::int32_t lastRow,
+                       std::uint16_t* scratch) {
+    if (step.grey) return stepBandForSize<true, Cell>(d, step, firstRow, lastRow, scratch);
+    stepBandForSize<false, Cell>(d, step, firstRow, lastRow, scratch);
 }
 
 template <class D>
 void stepBandWith(D d, const PlaneStep& step, std::int32_t firstRow, std::int32_t lastRow, std::uint16_t* scratch) {
-    if (step.grey) return stepBandForSize<true>(d, step, firstRow, lastRow, scratch);
-    stepBandForSize<false>(d, step, firstRow, lastRow, scratch);
+    if (step.cellWidth == CellWidth::oneByte) return stepBandWithCells<std::uint8_t>(d, step, firstRow, lastRow, scratch);
+    stepBandWithCells<std::uint16_t>(d, step, firstRow, lastRow, scratch);
 }
 
 // Worlds narrower than a full vector (W is at least 10) use eight lanes.

@@ -2,11 +2,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/world.h"
+
 // One generation step over whole planes, described by raw row pointers so the vector code needs
 // nothing else from the World.
 struct PlaneStep {
-    const std::int32_t* current = nullptr; // cell (0, 0) of the plane read
-    std::int32_t* next = nullptr;          // cell (0, 0) of the plane written
+    const void* current = nullptr;         // cell (0, 0) of the plane read
+    void* next = nullptr;                  // cell (0, 0) of the plane written
+    CellWidth cellWidth = CellWidth::oneByte; // of both planes
     std::int32_t rowStride = 0;            // W + 1
     std::int32_t width = 0;
     std::int32_t height = 0;

@@ -13,7 +13,7 @@ constexpr std::int32_t firstDrawScale = 255;
 
 void resetFill(World& world) {
     for (std::int32_t i = 1; i <= world.width(); ++i) {
-        for (std::int32_t j = 1; j <= world.height(); ++j) world.cell(i, j, 1) = draw(256);
+        for (std::int32_t j = 1; j <= world.height(); ++j) world.setCell(i, j, 1, draw(256));
     }
 }
 
@@ -24,7 +24,7 @@ void densityFill(World& world, std::int32_t plane, int digit) {
         for (std::int32_t j = 1; j <= world.height(); ++j) {
             std::int32_t value = draw(firstDrawScale);
             if (digit != singleDrawDigit) value = density.offset + draw(density.scale);
-            world.cell(i, j, plane) = value;
+            world.setCell(i, j, plane, value);
         }
     }
 }

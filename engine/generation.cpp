@@ -34,8 +34,9 @@ void LiteralGenerator::step(World& world, const Rule& rule) {
         for (std::int32_t j = 1; j <= height; ++j) {
             const std::int32_t sum = neighbourhoodSum(world, i, j, rule.size, currentPlane);
             const std::int32_t centre = world.cell(i, j, currentPlane);
-            world.cell(i, j, nextPlane) = rule.mode == RenderMode::shadesOfGrey ? greyValue(sum, centre, rule)
-                                                                                : blackWhiteValue(sum, centre, rule);
+            world.setCell(i, j, nextPlane,
+                          rule.mode == RenderMode::shadesOfGrey ? greyValue(sum, centre, rule)
+                                                                : blackWhiteValue(sum, centre, rule));
         }
     }
 }

@@ -3,7 +3,9 @@
 #include "engine/fills.h"
 #include "random_and_time/random.h"
 
-HeadlessWorld::HeadlessWorld(std::int32_t width, std::int32_t height) { world_.create(width, height); }
+HeadlessWorld::HeadlessWorld(std::int32_t width, std::int32_t height, CellWidth cellWidth) {
+    world_.create(width, height, cellWidth);
+}
 
 void HeadlessWorld::reset(Number seed) {
     seedRandom(seed);
@@ -14,7 +16,7 @@ void HeadlessWorld::reset(Number seed) {
 void HeadlessWorld::loadCells(const std::vector<std::int32_t>& cells) {
     std::size_t k = 0;
     for (std::int32_t j = 1; j <= world_.height(); ++j) {
-        for (std::int32_t i = 1; i <= world_.width(); ++i) world_.cell(i, j, 1) = cells.at(k++);
+        for (std::int32_t i = 1; i <= world_.width(); ++i) world_.setCell(i, j, 1, cells.at(k++));
     }
     world_.makeCurrent(1);
 }

@@ -10,7 +10,8 @@
 // generation step, its planes flipped as the main loop flips them.
 class HeadlessWorld {
 public:
-    HeadlessWorld(std::int32_t width, std::int32_t height);
+    // Two-byte cells by default: they hold every value of both rule modes.
+    HeadlessWorld(std::int32_t width, std::int32_t height, CellWidth cellWidth = CellWidth::twoBytes);
 
     // Seeds the random generator, fills plane 1 by resetFill and makes it current.
     void reset(Number seed);

@@ -42,4 +42,6 @@ struct PixelFormat {
     // commonPixelOf(rgb(g, g, g)) for each of count grey levels, in one pass the compiler can
     // turn into vector code.
     static void commonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels);
+    static void commonGreyPixels(const std::uint16_t* greys, std::size_t count, std::uint32_t* pixels);
+    static void commonGreyPixels(const std::uint8_t* greys, std::size_t count, std::uint32_t* pixels);
 };

@@ -115,7 +115,9 @@ void setPixelRelative(double x, double y, ColourValue colour) {
     plotOnDrawingCanvas([&](Canvas& canvas) { canvas.plot(x, y, colour, true); });
 }
 
-void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std::int32_t count) {
+namespace {
+template <class Grey>
+void setGreyRow(std::int32_t x, std::int32_t y, const Grey* greys, std::int32_t count) {
     if (count <= 0) return;
     const DrawingTarget& target = drawingTarget;
     const std::int64_t end = std::int64_t(x) + count;
@@ -135,4 +137,17 @@ void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std:
     // canvas's own plot gives each pixel setPixel's result, on the target or off it.
     const std::int32_t drawn = std::int32_t(std::min<std::int64_t>(count, std::int64_t(INT32_MAX) - x + 1));
     for (std::int32_t k = 0; k < drawn; ++k) setPixelOffTarget(x + k, y, rgb(greys[k], greys[k], greys[k]));
+}
+} // namespace
+
+void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std::int32_t count) {
+    setGreyRow(x, y, greys, count);
+}
+
+void setPixelRow(std::int32_t x, std::int32_t y, const std::uint16_t* greys, std::int32_t count) {
+    setGreyRow(x, y, greys, count);
+}
+
+void setPixelRow(std::int32_t x, std::int32_t y, const std::uint8_t* greys, std::int32_t count) {
+    setGreyRow(x, y, greys, count);
 }

@@ -51,6 +51,8 @@ inline void setPixel(std::int32_t x, std::int32_t y, ColourValue colour) {
 // drawing target goes straight into the buffer in one pass; any other takes setPixel's own path
 // pixel by pixel, refreshes of immediate mode included.
 void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std::int32_t count);
+void setPixelRow(std::int32_t x, std::int32_t y, const std::uint16_t* greys, std::int32_t count);
+void setPixelRow(std::int32_t x, std::int32_t y, const std::uint8_t* greys, std::int32_t count);
 
 inline void setPixel(double x, double y, ColourValue colour, bool relative = false) {
     if (relative)

@@ -19,8 +19,9 @@ trap 'rm -rf "$reports" "$scratch"' EXIT
 
 step() { printf '\n=== %s (%ds)\n' "$1" "$SECONDS"; }
 
+# A tree with no test programs fails the run instead of passing it.
 run_ctest() {
-    ctest --test-dir "$1" --output-on-failure --timeout 600 --parallel "$jobs"
+    ctest --test-dir "$1" --output-on-failure --no-tests=error --timeout 600 --parallel "$jobs"
 }
 
 # Sanitizers write their reports to files, so a report from a child that the tests do not watch
@@ -36,11 +37,13 @@ check_reports() {
 step "set-up"
 scripts/setup.sh
 
+# Every tree is configured with its tests on, whatever an earlier configuration (scripts/run.sh's
+# among them) left in its cache, so the tests run are the ones built from this source.
 step "normal build"
-scripts/build.sh "$prefix"
+scripts/build.sh "$prefix" -DTESSERA_TESTS=ON -DTESSERA_BENCHMARKS=ON
 run_ctest "$prefix"
 
-sanitized=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSERA_BENCHMARKS=OFF)
+sanitized=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSERA_TESTS=ON -DTESSERA_BENCHMARKS=OFF)
 
 step "AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/build.sh "$prefix-asan" "${sanitized[@]}" -DTESSERA_SANITIZE=address,undefined
@@ -63,7 +66,7 @@ CXX=clang++ cmake -S . -B "$prefix-fuzz" "${sanitized[@]}" -DTESSERA_SANITIZE=ad
     -DTESSERA_FUZZ=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
 cmake --build "$prefix-fuzz" --parallel "$jobs" --target "${fuzz_targets[@]}"
 # Without the other test programs built, ctest runs the corpus replays only.
-ctest --test-dir "$prefix-fuzz" --output-on-failure --tests-regex '^fuzz_'
+ctest --test-dir "$prefix-fuzz" --output-on-failure --no-tests=error --tests-regex '^fuzz_'
 
 step "fuzzing, ${fuzz_seconds}s a target"
 for target in "${fuzz_targets[@]}"; do

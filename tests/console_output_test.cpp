@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "console/console_state.h"
+#include "console/posix/console_state.h"
 #include "runtime/errors.h"
 #include "tests/support/pty_process.h"
 

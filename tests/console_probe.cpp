@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/console_state.h"
+#include "console/posix/console_state.h"
 #include "console/console.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "random_and_time/random.h"
+#include "tests/support/dialogue_screen.h"
 #include "tests/support/program_run.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/temp_path.h"
@@ -121,6 +122,10 @@ TEST_F(ProgramTest, DialogueClampsAnswersAndAsksForTheRuleAgain) {
 
     program.type("Q");
     EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+TEST_F(ProgramTest, ScreenShowsEachAnswerOnceAndCtrlCIsAKey) {
+    checkTypedDialogueScreen(programOptions(), startTimeout);
 }
 
 TEST_F(ProgramTest, QuitRestoresTheTerminalModes) {
@@ -284,6 +289,28 @@ TEST_F(ProgramTest, InputEndingBeforeARuleEndsTheProgram) {
     PtyProcess program(programOptions(input, "/dev/null"));
     EXPECT_TRUE(exitedWith(program.waitForExit(startTimeout), 1));
     EXPECT_NE(program.output().find("tessera: input ended before a rule"), std::string::npos) << program.output();
+}
+
+// Answered before the console is prepared: nothing reaches the terminal, and no dialogue starts.
+class CommandLine : public testing::TestWithParam<CommandLineAnswer> {};
+
+TEST_P(CommandLine, IsAnsweredAndTheTerminalLeftAlone) {
+    EXPECT_EQ(expectAnswered(GetParam(), programOptions(), "\n"), "");
+}
+
+// "/?" asks for help on Windows only; a full disk fails the answer instead of passing it.
+INSTANTIATE_TEST_SUITE_P(Answers, CommandLine,
+                         testing::ValuesIn([] {
+                             std::vector<CommandLineAnswer> answers = commandLineAnswers;
+                             answers.push_back({{"/?"}, 2, "", "tessera: unknown option '/?' (try 'tessera --help')\n"});
+                             return answers;
+                         }()));
+
+TEST(CommandLineOnAFullDisk, FailsTheAnswer) {
+    PtyOptions options = programOptions("", "/dev/full");
+    options.argv.push_back("--version");
+    PtyProcess program(options);
+    EXPECT_TRUE(exitedWith(program.waitForExit(startTimeout), 1));
 }
 
 } // namespace

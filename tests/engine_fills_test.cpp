@@ -26,7 +26,7 @@ std::vector<std::int32_t> planeInVisitingOrder(const World& world, std::int32_t 
 TEST(ResetFill, DrawsOncePerCellColumnByColumnIntoPlaneOneOnly) {
     HeadlessWorld headless(13, 10);
     World& world = headless.world();
-    world.cell(4, 4, 2) = 77;
+    world.setCell(4, 4, 2, 77);
     seedRandom(3);
     resetFill(world);
     EXPECT_EQ(randomState(), stateAfterDraws(3, 13 * 10));

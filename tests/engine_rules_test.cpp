@@ -23,8 +23,8 @@ protected:
                             RenderMode mode, std::int32_t speed = 16) {
         HeadlessWorld headless(side, side);
         World& world = headless.world();
-        world.cell(centreX, centreY, 1) = centre;
-        for (const Placed& p : neighbours) world.cell(centreX + p.dx, centreY + p.dy, 1) = p.value;
+        world.setCell(centreX, centreY, 1, centre);
+        for (const Placed& p : neighbours) world.setCell(centreX + p.dx, centreY + p.dy, 1, p.value);
         rules.mode = mode;
         rules.greySpeed = speed;
         headless.run(1, rules, step_);
@@ -151,7 +151,7 @@ TEST_P(RuleStep, SizeOneWith23And3IsTheClassicGameOnTheTorus) {
     HeadlessWorld headless(width, height);
     // A glider heading to larger i and j, placed against the seams so it crosses them at once.
     const std::set<std::pair<std::int32_t, std::int32_t>> glider = {{12, 14}, {1, 15}, {11, 1}, {12, 1}, {1, 1}};
-    for (auto [i, j] : glider) headless.world().cell(i, j, 1) = 255;
+    for (auto [i, j] : glider) headless.world().setCell(i, j, 1, 255);
     const Rule life{1, "23", "3"};
     for (std::int32_t period = 1; period <= 3; ++period) {
         headless.run(4, life, step_);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "engine/headless_world.h"
 #include "engine/world.h"
@@ -26,52 +27,61 @@ std::int32_t torusSum(const World& world, std::int32_t x, std::int32_t y, std::i
 }
 
 TEST(World, CreationZeroFillsTheWholeArrayWithTheStatedBounds) {
-    RoutineActivation activation;
-    World world;
-    world.create(10, 12);
-    ASSERT_EQ(activation.errorWord.number(), 0);
-    const IntArray& array = world.array();
-    EXPECT_EQ(array.count, 11u * 13u * 3u);
-    EXPECT_EQ(array.size, 11u * 13u * 3u * 4u);
-    EXPECT_EQ(array.typeCode, 10);
-    EXPECT_EQ(array.dimensions, 3);
-    for (std::uint32_t k = 0; k < array.count; ++k) ASSERT_EQ(array.data[k], 0) << k;
-    EXPECT_EQ(&world.cell(1, 1, 1), array.data + (1 + 1 * 11 + 1 * 11 * 13));
-    EXPECT_EQ(&world.cell(10, 12, 2), array.data + (10 + 12 * 11 + 2 * 11 * 13));
-    EXPECT_EQ(world.width(), 10);
-    EXPECT_EQ(world.height(), 12);
+    for (const auto& [cellWidth, bytes, typeCode] : {std::tuple{CellWidth::oneByte, 1u, 17}, std::tuple{CellWidth::twoBytes, 2u, 18}}) {
+        RoutineActivation activation;
+        World world;
+        world.create(10, 12, cellWidth);
+        ASSERT_EQ(activation.errorWord.number(), 0);
+        const IntArray& array = world.array();
+        EXPECT_EQ(array.count, 11u * 13u * 3u);
+        EXPECT_EQ(array.size, 11u * 13u * 3u * bytes);
+        EXPECT_EQ(array.typeCode, typeCode);
+        EXPECT_EQ(array.dimensions, 3);
+        EXPECT_EQ(world.cellWidth(), cellWidth);
+        const auto* data = reinterpret_cast<const unsigned char*>(array.data);
+        for (std::uint32_t k = 0; k < array.size; ++k) ASSERT_EQ(data[k], 0) << k;
+        EXPECT_EQ(world.rowAddress(1, 1), data + bytes * (1 * 11 + 1 * 11 * 13));
+        EXPECT_EQ(world.rowAddress(12, 2), data + bytes * (12 * 11 + 2 * 11 * 13));
+        EXPECT_EQ(world.width(), 10);
+        EXPECT_EQ(world.height(), 12);
+    }
 }
 
-TEST(World, SecondCreationKeepsBoundsAndCells) {
+TEST(World, SecondCreationKeepsBoundsWidthAndCells) {
     World world;
-    world.create(10, 10);
-    world.cell(3, 4, 1) = 200;
+    world.create(10, 10, CellWidth::twoBytes);
+    world.setCell(3, 4, 1, 256);
     std::int32_t* data = world.array().data;
-    world.create(20, 30);
+    world.create(20, 30, CellWidth::oneByte);
     EXPECT_EQ(world.array().data, data);
     EXPECT_EQ(world.width(), 10);
     EXPECT_EQ(world.height(), 10);
-    EXPECT_EQ(world.cell(3, 4, 1), 200);
+    EXPECT_EQ(world.cellWidth(), CellWidth::twoBytes);
+    EXPECT_EQ(world.cell(3, 4, 1), 256);
 }
 
+// Narrow cells change nothing about which worlds are refused: bad bounds, and any world whose
+// 32-bit form would exceed 32 bits of bytes, both with error 9.
 TEST(World, BadBoundsAreRecordedAndLeaveNoWorld) {
-    RoutineActivation activation;
-    World world;
-    world.create(-5, 10);
-    EXPECT_EQ(activation.errorWord.number(), 9);
-    EXPECT_FALSE(world.exists());
-    EXPECT_EQ(world.array().data, nullptr);
+    for (const auto& [width, height] : {std::pair{-5, 10}, std::pair{30000, 12000}}) {
+        RoutineActivation activation;
+        World world;
+        world.create(width, height, CellWidth::oneByte);
+        EXPECT_EQ(activation.errorWord.number(), 9) << width << " x " << height;
+        EXPECT_FALSE(world.exists());
+        EXPECT_EQ(world.array().data, nullptr);
+    }
 }
 
 TEST(NeighbourhoodSum, CornerCellSeesTheThreeOppositeCorners) {
     HeadlessWorld headless(10, 12);
     World& world = headless.world();
-    world.cell(10, 12, 1) = 1;   // diagonal across both seams
-    world.cell(10, 1, 1) = 10;   // across the column seam
-    world.cell(1, 12, 1) = 100;  // across the row seam
-    world.cell(2, 2, 1) = 1000;  // inside
-    world.cell(1, 1, 1) = 5000;  // the centre itself
-    world.cell(9, 1, 1) = 20000; // two columns away
+    world.setCell(10, 12, 1, 1);   // diagonal across both seams
+    world.setCell(10, 1, 1, 10);   // across the column seam
+    world.setCell(1, 12, 1, 100);  // across the row seam
+    world.setCell(2, 2, 1, 1000);  // inside
+    world.setCell(1, 1, 1, 5000);  // the centre itself
+    world.setCell(9, 1, 1, 20000); // two columns away
     EXPECT_EQ(neighbourhoodSum(world, 1, 1, 1, 1), 1111);
     EXPECT_EQ(neighbourhoodSum(world, 10, 12, 1, 1), 5000 + 10 + 100 + 20000);
     EXPECT_EQ(neighbourhoodSum(world, 1, 1, 1, 2), 0);
@@ -80,7 +90,7 @@ TEST(NeighbourhoodSum, CornerCellSeesTheThreeOppositeCorners) {
 TEST(NeighbourhoodSum, SizeFourOnTenColumnsLeavesOutExactlyTheOppositeColumn) {
     HeadlessWorld headless(10, 10);
     World& world = headless.world();
-    for (std::int32_t j = 1; j <= 10; ++j) world.cell(6, j, 1) = 256;
+    for (std::int32_t j = 1; j <= 10; ++j) world.setCell(6, j, 1, 256);
     EXPECT_EQ(neighbourhoodSum(world, 1, 5, 4, 1), 0);
     EXPECT_EQ(neighbourhoodSum(world, 2, 5, 4, 1), 9 * 256);
     EXPECT_EQ(neighbourhoodSum(world, 6, 5, 4, 1), 8 * 256);

@@ -2,6 +2,8 @@
 // thread (immediate mode is left to the X tests, as it needs a window thread to serve it).
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <thread>
 
 #include "graphics/attached_canvas.h"
@@ -98,12 +100,12 @@ TEST(SetPixel, DrawsIntoTheAttachedCanvasInBufferedMode) {
 }
 
 // Rows inside, across either edge, beside and below the canvas, with levels out of range, on the
-// common layout (drawn in one pass) and on another (drawn pixel by pixel).
-TEST(SetPixelRow, EqualsSetPixelForEachCellInBufferedMode) {
+// common layout (drawn in one pass) and on another (drawn pixel by pixel), for every cell type.
+template <class Grey>
+void expectRowsEqualPixels(const std::vector<std::int64_t>& levels) {
     // Longer than the widest vector, so both the vector loop and its scalar tail draw.
-    const std::int32_t levels[] = {-7, 0, 1, 128, 254, 255, 256, 300, INT32_MIN, INT32_MAX, 77, 200};
-    std::int32_t greys[45];
-    for (std::size_t k = 0; k < std::size(greys); ++k) greys[k] = levels[k * 5 % std::size(levels)];
+    Grey greys[45];
+    for (std::size_t k = 0; k < std::size(greys); ++k) greys[k] = Grey(levels[k * 5 % levels.size()]);
     constexpr std::int32_t width = 40, height = 5;
     const struct {
         std::int32_t x, y, count;
@@ -119,11 +121,18 @@ TEST(SetPixelRow, EqualsSetPixelForEachCellInBufferedMode) {
             for (std::int32_t y = 0; y < height; ++y)
                 for (std::int32_t x = 0; x < width; ++x)
                     ASSERT_EQ(byRow.canvas().pixelAt(x, y), byPixel.canvas().pixelAt(x, y))
-                        << x << "," << y << " after the row at " << row.x << "," << row.y;
+                        << x << "," << y << " after the row at " << row.x << "," << row.y << ", " << sizeof(Grey)
+                        << "-byte cells";
             EXPECT_EQ(byRow.canvas().lastPoint().x, byPixel.canvas().lastPoint().x);
             EXPECT_EQ(byRow.canvas().lastPoint().y, byPixel.canvas().lastPoint().y);
         }
     }
+}
+
+TEST(SetPixelRow, EqualsSetPixelForEachCellInBufferedMode) {
+    expectRowsEqualPixels<std::int32_t>({-7, 0, 1, 128, 254, 255, 256, 300, INT32_MIN, INT32_MAX, 77, 200});
+    expectRowsEqualPixels<std::uint16_t>({0, 1, 128, 254, 255, 256, 300, 65535, 77, 200, 511, 3});
+    expectRowsEqualPixels<std::uint8_t>({0, 1, 128, 254, 255, 77, 200, 3, 17, 100, 250, 9});
 }
 
 TEST(CanvasCache, RemovalMakesTheCanvasVanishAndReleasesItAtTheNextOperation) {

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr std::uint8_t worldFlags = 0x08 | IntArray::releaseAtRoutineEnd;
-constexpr std::uint8_t int32TypeCode = 10;
 
 // Runs in a child process: an array too large for a 1 GiB address space.
 [[noreturn]] void createBeyondAddressSpaceLimit() {
@@ -20,7 +19,7 @@ constexpr std::uint8_t int32TypeCode = 10;
     setrlimit(RLIMIT_AS, &limit);
     RoutineActivation activation;
     IntArray array;
-    createArray(array, worldFlags, int32TypeCode, 4, {{0, (1 << 30) - 2}});
+    createArray(array, worldFlags, IntArray::int32TypeCode, 4, {{0, (1 << 30) - 2}});
     std::exit(activation.errorWord.number() == 7 && array.flags == 0 ? 0 : 1);
 }
 

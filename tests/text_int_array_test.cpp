@@ -8,10 +8,9 @@
 namespace {
 
 constexpr std::uint8_t worldFlags = 0x08 | IntArray::releaseAtRoutineEnd;
-constexpr std::uint8_t int32TypeCode = 10;
 
 void createWorld(IntArray& world, std::int32_t width, std::int32_t height) {
-    createArray(world, worldFlags, int32TypeCode, 4, {{0, width}, {0, height}, {0, 2}});
+    createArray(world, worldFlags, IntArray::int32TypeCode, 4, {{0, width}, {0, height}, {0, 2}});
 }
 
 bool allZero(const IntArray& array) {
@@ -45,7 +44,7 @@ TEST(IntArray, WorldSizesAndLayout) {
     }
 
     IntArray shifted;
-    createArray(shifted, IntArray::releaseAtRoutineEnd, int32TypeCode, 4, {{-2, 2}, {5, 7}});
+    createArray(shifted, IntArray::releaseAtRoutineEnd, IntArray::int32TypeCode, 4, {{-2, 2}, {5, 7}});
     EXPECT_EQ(elementAt(shifted, {-2, 5}), shifted.data);
     EXPECT_EQ(elementAt(shifted, {0, 6}), shifted.data + 2 + 5);
     releaseArray(shifted);
@@ -80,12 +79,12 @@ TEST(IntArray, BadBoundsGiveErrorNineAndLeaveItNotCreated) {
     for (const auto& c : cases) {
         RoutineActivation activation;
         IntArray array;
-        createArray(array, worldFlags, int32TypeCode, 4, c.bounds);
+        createArray(array, worldFlags, IntArray::int32TypeCode, 4, c.bounds);
         EXPECT_EQ(activation.errorWord.number(), 9) << c.what;
         EXPECT_EQ(array.flags, 0) << c.what;
         EXPECT_EQ(array.data, nullptr) << c.what;
 
-        createArray(array, worldFlags, int32TypeCode, 4, {{0, 3}});
+        createArray(array, worldFlags, IntArray::int32TypeCode, 4, {{0, 3}});
         EXPECT_TRUE(array.flags & IntArray::created) << c.what << ": a later creation must still work";
         releaseArray(array);
     }
@@ -93,7 +92,7 @@ TEST(IntArray, BadBoundsGiveErrorNineAndLeaveItNotCreated) {
 
 TEST(IntArray, ReleaseFreesOnlyFlaggedOwnedStorage) {
     IntArray kept;
-    createArray(kept, 0, int32TypeCode, 4, {{0, 3}});
+    createArray(kept, 0, IntArray::int32TypeCode, 4, {{0, 3}});
     releaseArray(kept);
     EXPECT_TRUE(kept.flags & IntArray::created);
     std::free(kept.data);
@@ -109,7 +108,7 @@ TEST(IntArray, ReleaseFreesOnlyFlaggedOwnedStorage) {
 
     std::int32_t storage[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     IntArray outside;
-    createArray(outside, IntArray::releaseAtRoutineEnd, int32TypeCode, 4, {{1, 3}, {1, 4}}, storage);
+    createArray(outside, IntArray::releaseAtRoutineEnd, IntArray::int32TypeCode, 4, {{1, 3}, {1, 4}}, storage);
     EXPECT_TRUE(outside.flags & IntArray::outsideStorage);
     EXPECT_EQ(*elementAt(outside, {2, 2}), 5);
     releaseArray(outside); // freeing the stack storage would crash or be reported

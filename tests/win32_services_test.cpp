@@ -46,7 +46,7 @@ protected:
     }
     void TearDown() override { shutDownConsole(); }
 
-    // Written through a handle of our own: the service's keyboard handle is for reading only.
+    // Written through a handle of our own, as another program writing to the console would.
     void queue(std::initializer_list<INPUT_RECORD> events) {
         const HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                          nullptr, OPEN_EXISTING, 0, nullptr);
@@ -71,6 +71,59 @@ TEST_F(Win32Console, KeySelectionSkipsWhatIsNoKeyAndEncodesTheRest) {
     EXPECT_EQ(pollKey(), "!") << "Caps Lock with Shift: the shifted character";
     EXPECT_EQ(pollKey(), "\x1b") << "Esc reported without its character";
     EXPECT_EQ(pollKey(), "");
+}
+
+DWORD keyboardMode() {
+    const HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+    DWORD mode = 0xFFFFFFFF;
+    GetConsoleMode(input, &mode);
+    CloseHandle(input);
+    return mode;
+}
+
+// Keeps a control event from ending the tests once the service's handler has done its part.
+BOOL WINAPI survive(DWORD) { return TRUE; }
+
+// Wine's console does not end the process on Ctrl+C whatever the mode, so the mode is read back.
+TEST_F(Win32Console, KeyboardIsInModeZeroUntilShutDownOrAControlEvent) {
+    EXPECT_EQ(keyboardMode(), 0u) << "typed keys arrive raw, Ctrl+C among them";
+    shutDownConsole();
+    const DWORD before = keyboardMode();
+    EXPECT_NE(before, 0u) << "the console's own mode is back";
+
+    SetConsoleCtrlHandler(survive, TRUE);
+    initConsole();
+    ASSERT_EQ(keyboardMode(), 0u);
+    // Wine generates no other control event than Ctrl+C, which the handler takes as it takes
+    // Ctrl+Break and the closing of the console.
+    ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    const auto deadline = std::chrono::steady_clock::now() + windowTimeout;
+    while (keyboardMode() != before && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(keyboardMode(), before) << "a control event puts the console's mode back";
+    shutDownConsole();
+    SetConsoleCtrlHandler(survive, FALSE);
+    initConsole();
+}
+
+// Typed ahead or pasted, what has arrived is shown in one write.
+TEST_F(Win32Console, LineEditorShowsWhatHasArrivedInOneWrite) {
+    const std::string name = "\\\\.\\pipe\\tessera-echo-" + std::to_string(GetCurrentProcessId());
+    const HANDLE reader = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 0,
+                                           65536, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    const HANDLE writer = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    consoleState().screenHandle = writer;
+    queue({keyEvent(true, 2, '1'), keyEvent(false, 2, '1'), keyEvent(true, 3, '2'), keyEvent(true, 14, 8),
+           keyEvent(true, 4, '3'), keyEvent(true, 28, 13)});
+    EXPECT_EQ(readLine(), "13");
+    char message[64] = {};
+    DWORD count = 0;
+    ASSERT_TRUE(ReadFile(reader, message, sizeof message, &count, nullptr));
+    EXPECT_EQ(std::string(message, count), "12\b \b3\r\n");
+    CloseHandle(writer);
+    CloseHandle(reader);
 }
 
 TEST_F(Win32Console, RedirectedPipeGivesItsLinesThenTheEndOfDataMark) {

@@ -3,12 +3,16 @@
 // Wine draws on. The clock is frozen as for the Linux program, so the expected worlds are the
 // same. scripts/test-windows.sh provides the X server (DISPLAY), the prefix (WINEPREFIX) with its
 // running server, and the program (TESSERA_WINDOWS_PROGRAM).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <thread>
 
 #include "random_and_time/random.h"
+#include "tests/support/dialogue_screen.h"
 #include "tests/support/program_run.h"
 #include "tests/support/pty_process.h"
 #include "text/numbers.h"
@@ -35,7 +39,7 @@ std::string environmentValue(const char* name) {
 // as a Windows console in mode 0 would be.
 PtyOptions programOptions(std::string stdinPath = "", std::string stdoutPath = "") {
     PtyOptions options;
-    options.argv = {"sh", "-c", "stty raw -echo </dev/tty && exec /usr/lib/wine/wine64 \"$0\"",
+    options.argv = {"sh", "-c", "stty raw -echo </dev/tty && exec /usr/lib/wine/wine64 \"$0\" \"$@\"",
                     environmentValue("TESSERA_WINDOWS_PROGRAM")};
     // Without NO_FAKE_STAT Wine would see its prefix as out of date and rebuild it.
     options.environment = frozenClockEnvironment();
@@ -167,11 +171,37 @@ TEST_F(WineProgramTest, KeysRefillDrawARuleResetAskAgainAndQuit) {
     EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
 }
 
+// Wine's console repaints with sequences of its own: the screen is judged as a terminal shows it.
+TEST_F(WineProgramTest, ScreenShowsEachAnswerOnceAndCtrlCIsAKey) {
+    checkTypedDialogueScreen(programOptions(), startTimeout);
+}
+
 TEST_F(WineProgramTest, ClosingTheWindowEndsTheProgram) {
     PtyProcess program(programOptions());
     ASSERT_TRUE(program.waitForText("World width (10 - 600) -->", startTimeout));
     program.type("600\r600\r1\r1/23/3\r");
     ASSERT_TRUE(program.waitForText("Iteration: 3", startTimeout));
+    probe_.sendDeleteWindow(programWindow());
+    EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
+}
+
+// A pipe from a Unix shell, which Wine cannot look into: a line whose writer has not yet written
+// the next one is answered at once, not held until more comes.
+TEST_F(WineProgramTest, SlowPipeOnStandardInputDoesNotHoldUpThePrompts) {
+    const std::string pipePath = testing::TempDir() + "wine-slow-answers-" + std::to_string(getpid());
+    ASSERT_EQ(mkfifo(pipePath.c_str(), 0600), 0);
+    PtyProcess program(programOptions(pipePath));
+    const int writer = open(pipePath.c_str(), O_WRONLY); // waits for the program to open it
+    ASSERT_GE(writer, 0);
+    const auto say = [writer](const std::string& answers) {
+        ASSERT_EQ(write(writer, answers.data(), answers.size()), static_cast<ssize_t>(answers.size()));
+    };
+    say("20\r\n30\r\n1\r\n");
+    EXPECT_TRUE(program.waitForText("examples:", startTimeout)) << "the rule set's answer held up: " << program.output();
+    say("1/23/3\r\n");
+    EXPECT_TRUE(program.waitForText("Iteration: 2", startTimeout)) << program.output();
+    close(writer);
+    unlink(pipePath.c_str());
     probe_.sendDeleteWindow(programWindow());
     EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
 }
@@ -182,5 +212,16 @@ TEST_F(WineProgramTest, InputEndingBeforeARuleEndsTheProgram) {
     EXPECT_TRUE(exitedWith(program.waitForExit(startTimeout), 1));
     EXPECT_NE(program.output().find("tessera: input ended before a rule"), std::string::npos) << program.output();
 }
+
+// The answers are written in the C library's text mode, whose line ends are 13, 10.
+class WineCommandLine : public testing::TestWithParam<CommandLineAnswer> {};
+
+TEST_P(WineCommandLine, IsAnswered) { expectAnswered(GetParam(), programOptions(), "\r\n"); }
+
+INSTANTIATE_TEST_SUITE_P(Answers, WineCommandLine, testing::ValuesIn([] {
+                             std::vector<CommandLineAnswer> answers = commandLineAnswers;
+                             answers.push_back({{"/?"}, 0, answers.front().outputStart, ""});
+                             return answers;
+                         }()));
 
 } // namespace

@@ -15,9 +15,12 @@ struct IntArray {
     static constexpr std::uint8_t declarationMark = 0x08;
     static constexpr std::uint8_t releaseAtRoutineEnd = 0x10;
 
-    // typeCode of an array of 32-bit integers. The code is the declaring code's to choose and is
-    // kept, not read, here: the element size alone decides the layout.
+    // typeCode of an array of 32-bit, unsigned 8-bit and unsigned 16-bit integers. The code is the
+    // declaring code's to choose and is kept, not read, here: the element size alone decides the
+    // layout.
     static constexpr std::uint8_t int32TypeCode = 10;
+    static constexpr std::uint8_t uint8TypeCode = 17;
+    static constexpr std::uint8_t uint16TypeCode = 18;
 
     struct Dimension {
         std::uint32_t step = 0; // elements per unit of this index (1 for the first dimension)

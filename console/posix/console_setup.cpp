@@ -1,4 +1,4 @@
-#include "console/console_state.h"
+#include "console/posix/console_state.h"
 #include "console/console.h"
 
 #include <fcntl.h>
@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "console/terminal.h"
+#include "console/posix/terminal.h"
 #include "runtime/process_end.h"
 
 void initConsole() {

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "console/console_state.h"
-#include "console/write.h"
+#include "console/posix/console_state.h"
+#include "console/posix/write.h"
 #include "runtime/errors.h"
 #include "runtime/system_call.h"
 
@@ -68,6 +68,19 @@ RunError writeShown(int handle, const void* bytes, std::size_t count) {
 void startFreshLine() {
     const ConsoleState& state = consoleState();
     if (state.screenIsTerminal && !state.screenAtLineStart) writeShown(state.screenHandle, "\r\n", 2);
+}
+
+void writeErrorOutput(const char* bytes, std::size_t count) { writeBytes(STDERR_FILENO, bytes, count); }
+
+// A plain loop of writes: it runs before start-up has prepared anything.
+bool writeStandardText(StandardStream stream, std::string_view text) {
+    const int handle = stream == StandardStream::output ? STDOUT_FILENO : STDERR_FILENO;
+    while (!text.empty()) {
+        const ssize_t written = write(handle, text.data(), text.size());
+        if (written <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
 }
 
 void writeOutput(const char* bytes, std::size_t count) {

@@ -1,4 +1,4 @@
-#include "console/terminal.h"
+#include "console/posix/terminal.h"
 
 #include <signal.h>
 #include <termios.h>

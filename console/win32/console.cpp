@@ -77,15 +77,19 @@ void initConsole() {
     state.inputHandle = GetStdHandle(STD_INPUT_HANDLE);
     state.outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
     state.screenHandle = isConsole(state.outputHandle) ? state.outputHandle : GetStdHandle(STD_ERROR_HANDLE);
-    state.keyboardHandle = CreateFileA("CONIN$", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Setting the input mode needs write access: a handle for reading alone is denied it.
+    state.keyboardHandle = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
     state.inputIsConsole = isConsole(state.inputHandle);
 
     saveConsole(state);
     SetConsoleCtrlHandler(restoreOnControlEvent, TRUE);
-    SetConsoleMode(state.screenHandle, ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT);
+    // A screen that is no console (redirected) has no mode to set; its text goes out unchanged.
+    if (saved.screenModeSaved) SetConsoleMode(state.screenHandle, ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT);
     // The console's input buffer, also when standard input is redirected: keys must arrive raw,
-    // with Ctrl+C as a key, whichever way the lines come.
-    SetConsoleMode(state.keyboardHandle, 0);
+    // with Ctrl+C as a key, whichever way the lines come. Where that is refused, the console
+    // goes on showing what is typed, and the line editor must not show it a second time.
+    state.consoleEchoes = state.inputIsConsole && !SetConsoleMode(state.keyboardHandle, 0);
     ensureVisibleCursor(state);
 }
 

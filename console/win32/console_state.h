@@ -1,20 +1,18 @@
 #pragma once
 #include <windows.h>
 
-// The console service's process-wide state on the Windows console, filled by initConsole.
-struct ConsoleState {
+#include "console/platform_input.h"
+
+// The console service's process-wide state on the Windows console, filled by initConsole; the
+// read-ahead and the end of input are the portable input's.
+struct ConsoleState : LineInputState {
     HANDLE outputHandle = INVALID_HANDLE_VALUE;   // standard output: print and newLine write here
     HANDLE screenHandle = INVALID_HANDLE_VALUE;   // standard output if it is a console, else standard error
     HANDLE inputHandle = INVALID_HANDLE_VALUE;    // standard input: lines come from here when it is not a console
     HANDLE keyboardHandle = INVALID_HANDLE_VALUE; // "CONIN$": keys always, lines when standard input is the console
     bool inputIsConsole = false;
-
-    unsigned char readAhead[128] = {};
-    int readAheadCount = 0;
-    bool inputEnded = false;
-    // The read-ahead after the last redirected line found a pipe whose writer had not written
-    // yet; the next readLine waits for the data.
-    bool readAheadDeferred = false;
+    // The keyboard's mode could not be set to 0: the console itself edits and shows typed lines.
+    bool consoleEchoes = false;
 };
 
 ConsoleState& consoleState();

@@ -2,6 +2,7 @@
 #include "console/output_channel.h"
 
 #include <cstdint>
+#include <string>
 
 #include "console/win32/console_state.h"
 #include "runtime/errors.h"
@@ -37,6 +38,20 @@ void writeOutput(const char* bytes, std::size_t count) {
         raiseError(writeError(static_cast<DWORD>(outcome.error)));
     else if (!outcome.value || written < count)
         raiseError(RunError::shortWrite);
+}
+
+void writeErrorOutput(const char* bytes, std::size_t count) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes, static_cast<DWORD>(count), &written, nullptr);
+}
+
+bool writeStandardText(StandardStream stream, std::string_view text) {
+    std::string bytes;
+    for (const char byte : text) bytes += byte == '\n' ? std::string_view("\r\n") : std::string_view(&byte, 1);
+    const HANDLE handle = GetStdHandle(stream == StandardStream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD written = 0;
+    return WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 void locate(std::int32_t row, std::int32_t column) {

@@ -1,14 +1,31 @@
 #include "runtime/address_wait.h"
 
-template <class Word>
-void waitForChange(const std::atomic<Word>& value, Word seen) {
-    value.wait(seen, std::memory_order_acquire);
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <climits>
+
+namespace {
+
+// 32-bit words sleep on the kernel's futex directly: the C++ library's atomic wait first spins
+// and yields the processor over and over, a system call each, before it sleeps.
+void futex(const std::atomic<std::uint32_t>& value, int operation, std::uint32_t argument) {
+    static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t));
+    syscall(SYS_futex, const_cast<std::atomic<std::uint32_t>*>(&value), operation | FUTEX_PRIVATE_FLAG, argument,
+            nullptr, nullptr, 0);
 }
 
-void waitWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t seen) { waitForChange(value, seen); }
-void waitWhileEqual(const std::atomic<std::uint64_t>& value, std::uint64_t seen) { waitForChange(value, seen); }
+} // namespace
 
-void wakeAllWaiters(std::atomic<std::uint32_t>& value) { value.notify_all(); }
+// The kernel compares the word with `seen` as it puts the thread to sleep, so a change made
+// before then is never missed; an interruption only returns early.
+void waitWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t seen) { futex(value, FUTEX_WAIT, seen); }
+void wakeAllWaiters(std::atomic<std::uint32_t>& value) { futex(value, FUTEX_WAKE, INT_MAX); }
+void wakeOneWaiter(std::atomic<std::uint32_t>& value) { futex(value, FUTEX_WAKE, 1); }
+
+// No futex takes 64 bits; these words are waited on rarely.
+void waitWhileEqual(const std::atomic<std::uint64_t>& value, std::uint64_t seen) {
+    value.wait(seen, std::memory_order_acquire);
+}
 void wakeAllWaiters(std::atomic<std::uint64_t>& value) { value.notify_all(); }
-
-void wakeOneWaiter(std::atomic<std::uint32_t>& value) { value.notify_one(); }

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "console/console_state.h"
+#include "console/posix/console_state.h"
 #include "console/console.h"
 #include "tests/fuzz/fuzz_check.h"
 

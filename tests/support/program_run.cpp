@@ -65,6 +65,50 @@ bool exitedWith(std::optional<int> status, int code) {
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
 }
 
+namespace {
+std::string unknownOption(const std::string& argument) {
+    return "tessera: unknown option '" + argument + "' (try 'tessera --help')\n";
+}
+
+std::string withLineEnds(std::string text, const std::string& lineEnd) {
+    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + lineEnd.size()))
+        text.replace(at, 1, lineEnd);
+    return text;
+}
+} // namespace
+
+const std::vector<CommandLineAnswer> commandLineAnswers = {
+    {{"--help"}, 0, "Usage: tessera [OPTION]\n\n", ""},
+    {{"--version"},
+     0,
+     "tessera " TESSERA_VERSION "\nCopyright (c) 2026 The Tessera developers. Released under the MIT License.\n",
+     ""},
+    {{"--bogus"}, 2, "", unknownOption("--bogus")},
+    {{"--version", "extra"}, 2, "", unknownOption("extra")},
+};
+
+void PrintTo(const CommandLineAnswer& answer, std::ostream* stream) {
+    for (const std::string& argument : answer.arguments) *stream << (&argument == &answer.arguments.front() ? "" : " ") << argument;
+}
+
+std::string expectAnswered(const CommandLineAnswer& answer, PtyOptions options, const std::string& lineEnd) {
+    options.argv.insert(options.argv.end(), answer.arguments.begin(), answer.arguments.end());
+    options.stdoutPath = uniqueTempPath("output");
+    options.stderrPath = uniqueTempPath("errors");
+    PtyProcess program(options);
+    const auto status = program.waitForExit(std::chrono::seconds(60));
+    EXPECT_TRUE(exitedWith(status, answer.exitCode)) << (status ? *status : -1);
+
+    const std::string output = readFile(options.stdoutPath);
+    const std::string outputStart = withLineEnds(answer.outputStart, lineEnd);
+    EXPECT_EQ(output.substr(0, outputStart.size()), outputStart);
+    if (outputStart.empty()) {
+        EXPECT_EQ(output, "");
+    }
+    EXPECT_EQ(readFile(options.stderrPath), withLineEnds(answer.errors, lineEnd));
+    return program.output();
+}
+
 ExpectedRun::ExpectedRun(std::int32_t width, std::int32_t height, Rule rule)
     : world_(width, height), rule_(std::move(rule)) {
     world_.reset(frozenTimeOfDay);

@@ -4,11 +4,13 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "engine/fast_generation.h"
 #include "engine/headless_world.h"
+#include "tests/support/pty_process.h"
 #include "tests/support/xvfb_server.h"
 #include "text/numbers.h"
 
@@ -32,6 +34,23 @@ inline const std::string dialogueAnswers = "20\r\n30\r\n2\r\n\r\n1/23/3\r\n";
 // whole dialogue, then nothing but the counter, one generation after another, with no cursor
 // movement. Gives the number of generations it shows (0 when the dialogue differs).
 long expectTranscriptOfAnsweredRun(const std::string& written);
+
+// A command line the program answers instead of running: its arguments, the exit code, the start
+// of what it writes to standard output and all it writes to standard error, with line ends "\n".
+struct CommandLineAnswer {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string outputStart;
+    std::string errors;
+};
+// Shown by the test names: the arguments.
+void PrintTo(const CommandLineAnswer& answer, std::ostream* stream);
+// The answers every build gives.
+extern const std::vector<CommandLineAnswer> commandLineAnswers;
+// Starts the program as `options` do, with the answer's arguments added and its standard output
+// and error sent to files, and checks what it wrote there, with line ends `lineEnd`, and how it
+// ended. What the terminal showed.
+std::string expectAnswered(const CommandLineAnswer& answer, PtyOptions options, const std::string& lineEnd);
 
 // A file of the given contents in the test's temporary directory; its path.
 std::string writeTempFile(const std::string& name, const std::string& contents);

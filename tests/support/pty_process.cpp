@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -158,6 +159,19 @@ void PtyProcess::type(std::string_view bytes) {
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
+}
+
+bool PtyProcess::waitUntilTypingIsRead(std::chrono::milliseconds timeout) {
+    const int slave = open(ptsname(master_), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0) return false;
+    const bool read = waitFor(
+        [slave](const std::string&) {
+            int unread = 0;
+            return ioctl(slave, FIONREAD, &unread) == 0 && unread == 0;
+        },
+        timeout);
+    close(slave);
+    return read;
 }
 
 bool PtyProcess::readAvailable(int timeoutMs) {

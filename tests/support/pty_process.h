@@ -54,6 +54,8 @@ public:
     PtyProcess& operator=(const PtyProcess&) = delete;
 
     void type(std::string_view bytes);
+    // Waits until the child has read everything typed so far from its terminal.
+    bool waitUntilTypingIsRead(std::chrono::milliseconds timeout);
 
     // Reads what the terminal shows until the condition holds on all of it, or the time is up.
     bool waitFor(const std::function<bool(const std::string&)>& condition, std::chrono::milliseconds timeout);

@@ -1,8 +1,9 @@
 #pragma once
-#include <cstdint>
+#include "console/platform_input.h"
 
-// The console service's process-wide state, filled by initConsole (console.h).
-struct ConsoleState {
+// The console service's process-wide state on a POSIX terminal, filled by initConsole
+// (console.h); the read-ahead and the end of input are the portable input's.
+struct ConsoleState : LineInputState {
     int outputHandle = -1;   // standard output: print and newLine write here
     int screenHandle = -1;   // the terminal screen: standard output if it is a terminal, else standard error
     int inputHandle = -1;    // standard input: lines come from here when it is not a terminal
@@ -12,13 +13,6 @@ struct ConsoleState {
     // Whether the terminal's cursor stands at column 1, as far as the service's own writes tell;
     // a new process is taken to start on a line of its own.
     bool screenAtLineStart = true;
-
-    unsigned char readAhead[128] = {};
-    int readAheadCount = 0;
-    bool inputEnded = false;
-    // The read-ahead after the last redirected line found no data yet (the writer of a pipe had
-    // not written); the next readLine waits for it.
-    bool readAheadDeferred = false;
 
     // Keyboard bytes read but not yet taken as keys: the one queue of typed input that the line
     // editor and the key functions share. Longer than any key sequence, so an unfinished one

@@ -1,4 +1,4 @@
-#include "console/console.h"
+#include "console/platform_input.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -6,16 +6,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <new>
 #include <optional>
 #include <span>
 
-#include "console/console_state.h"
 #include "console/key_decoder.h"
-#include "console/line_editor.h"
-#include "console/redirected_input.h"
-#include "console/write.h"
-#include "runtime/errors.h"
+#include "console/posix/console_state.h"
+#include "console/posix/write.h"
 
 namespace {
 
@@ -25,14 +21,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds sequenceWait{40};
 
 static_assert(sizeof(ConsoleState::typedAhead) >= longestKeySequence);
-
-Text makeText(const unsigned char* bytes, std::size_t count) {
-    try {
-        return Text(reinterpret_cast<const char*>(bytes), count);
-    } catch (const std::bad_alloc&) {
-        return Text();
-    }
-}
 
 [[noreturn]] void waitForever() {
     for (;;) poll(nullptr, 0, -1);
@@ -87,7 +75,7 @@ bool awaitTyping(int handle, Clock::time_point deadline) {
 
 // The next key typed. With `waitForKey` clear it returns nothing at once when no key is waiting;
 // only the rest of an escape sequence that has begun is waited for, briefly.
-std::optional<DecodedKey> takeKey(bool waitForKey) {
+std::optional<DecodedKey> takeDecodedKey(bool waitForKey) {
     ConsoleState& state = consoleState();
     Clock::time_point sequenceDeadline = noDeadline;
     for (;;) {
@@ -116,48 +104,18 @@ std::optional<DecodedKey> takeKey(bool waitForKey) {
     }
 }
 
-Text keyText(const DecodedKey& key) { return makeText(key.text, key.length); }
-
-// ---- The line editor, for standard input on the terminal ----
-
 // Bell, tab and line feed act on the screen as they would on a console; any other control byte
 // is shown as a caret and a letter (Esc as ^[), the visible stand-in for the glyph a console
 // draws. Echoed raw, a typed Esc would start a control sequence of the terminal's own.
 bool echoedAsCaret(unsigned char c) { return (c < 32 && c != 7 && c != 9 && c != 10) || c == 127; }
 
-struct TerminalKeyboard {
-    unsigned char next() {
-        for (;;) {
-            const DecodedKey key = *takeKey(true);
-            if (key.length == 1) return key.text[0];
-        }
-    }
+std::size_t copied(const char* bytes, char* out) {
+    const std::size_t count = std::strlen(bytes);
+    std::memcpy(out, bytes, count);
+    return count;
+}
 
-    bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
-
-    void echo(const char* bytes, std::size_t count) { writeShown(consoleState().screenHandle, bytes, count); }
-
-    void echoTyped(unsigned char c) {
-        if (echoedAsCaret(c)) {
-            const char caret[2] = {'^', static_cast<char>(c ^ 0x40)};
-            echo(caret, 2);
-        } else {
-            echo(reinterpret_cast<const char*>(&c), 1);
-        }
-    }
-
-    void echoErase(unsigned char c) {
-        if (echoedAsCaret(c))
-            echo("\b\b  \b\b", 6);
-        else
-            echo("\b \b", 3);
-    }
-};
-
-// ---- Redirected standard input ----
-
-// Reads what standard input holds, waiting for it; 0 at the end of the data or on failure. A
-// pipe is at its end only when every writer has closed it.
+// Reads what standard input holds, waiting for it; 0 at the end of the data or on failure.
 ssize_t readInput(int handle, unsigned char* buffer, std::size_t size) {
     for (;;) {
         const ssize_t count = read(handle, buffer, size);
@@ -171,33 +129,57 @@ ssize_t readInput(int handle, unsigned char* buffer, std::size_t size) {
     }
 }
 
-void refillReadAhead(ConsoleState& state) {
-    redirected::keepReadAhead(state, readInput(state.inputHandle, state.readAhead, sizeof state.readAhead));
+} // namespace
+
+namespace platformInput {
+
+LineInputState& lineInputState() { return consoleState(); }
+
+bool inputIsConsole() { return consoleState().inputIsConsole; }
+
+unsigned char readTyped() {
+    for (;;) {
+        const DecodedKey key = *takeDecodedKey(true);
+        if (key.length == 1) return key.text[0];
+    }
 }
 
-// Whether a read of standard input would return at once (data, end of data or an error).
-bool inputWaiting(const ConsoleState& state) {
-    pollfd watched{state.inputHandle, POLLIN, 0};
+bool typedWaiting() {
+    const ConsoleState& state = consoleState();
+    pollfd watched{state.keyboardHandle, POLLIN, 0};
+    return state.typedAheadCount > 0 || poll(&watched, 1, 0) > 0;
+}
+
+bool isBackspace(unsigned char c) { return c == 8 || c == 127; }
+
+std::size_t shownAs(unsigned char c, char* out) {
+    if (!echoedAsCaret(c)) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    out[0] = '^';
+    out[1] = static_cast<char>(c ^ 0x40);
+    return 2;
+}
+
+std::size_t erasing(unsigned char c, char* out) { return copied(echoedAsCaret(c) ? "\b\b  \b\b" : "\b \b", out); }
+
+void echo(const char* bytes, std::size_t count) { writeShown(consoleState().screenHandle, bytes, count); }
+
+std::optional<KeyBytes> takeKey(bool waitForIt) {
+    const std::optional<DecodedKey> decoded = takeDecodedKey(waitForIt);
+    if (!decoded) return std::nullopt;
+    return KeyBytes{{decoded->text[0], decoded->text[1]}, decoded->length};
+}
+
+std::size_t readRedirected(unsigned char* buffer, std::size_t size) {
+    return static_cast<std::size_t>(readInput(consoleState().inputHandle, buffer, size));
+}
+
+// A read of standard input returns at once when it has data, its end or an error to give.
+bool redirectedWaiting() {
+    pollfd watched{consoleState().inputHandle, POLLIN, 0};
     return poll(&watched, 1, 0) > 0;
 }
 
-} // namespace
-
-Text readLine() {
-    ConsoleState& state = consoleState();
-    TerminalKeyboard keyboard;
-    return state.inputIsConsole ? lineEditor::editLine(state, keyboard)
-                                : redirected::readLine(state, refillReadAhead, inputWaiting);
-}
-
-Text pollKey() {
-    const std::optional<DecodedKey> key = takeKey(false);
-    return key ? keyText(*key) : Text();
-}
-
-Text waitKey() { return keyText(*takeKey(true)); }
-
-bool redirectedInputHasEnded() {
-    const ConsoleState& console = consoleState();
-    return !console.inputIsConsole && console.inputEnded;
-}
+} // namespace platformInput

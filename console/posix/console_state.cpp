@@ -1,4 +1,4 @@
-#include "console/console_state.h"
+#include "console/posix/console_state.h"
 
 ConsoleState& consoleState() {
     static ConsoleState state;

@@ -1,9 +1,6 @@
-#include "console/console.h"
-#include "console/line_editor.h"
-#include "console/output_channel.h"
-#include "console/redirected_input.h"
+#include "console/platform_input.h"
 
-#include <new>
+#include <cstring>
 #include <optional>
 
 #include "console/win32/console_state.h"
@@ -11,14 +8,6 @@
 namespace {
 
 constexpr unsigned char escapeScanCode = 1;
-
-Text makeText(const unsigned char* bytes, std::size_t count) {
-    try {
-        return Text(reinterpret_cast<const char*>(bytes), count);
-    } catch (const std::bad_alloc&) {
-        return Text();
-    }
-}
 
 // ---- Keys from the console's input queue ----
 
@@ -58,11 +47,6 @@ unsigned char capsLockCorrected(const KEY_EVENT_RECORD& key, unsigned char c) {
     return c;
 }
 
-struct KeyBytes {
-    unsigned char text[2] = {};
-    std::size_t length = 0;
-};
-
 KeyBytes withScanCode(unsigned char scanCode) { return {{0, scanCode}, 2}; }
 
 KeyBytes character(unsigned char c) { return {{c, 0}, 1}; }
@@ -84,7 +68,7 @@ std::optional<KeyBytes> keyOfEvent(const INPUT_RECORD& event) {
 }
 
 // The first key in the queue, taken out of it; events before it that are no key are dropped.
-std::optional<KeyBytes> takeKey() {
+std::optional<KeyBytes> firstKey() {
     const HANDLE keyboard = consoleState().keyboardHandle;
     for (;;) {
         INPUT_RECORD event = {};
@@ -96,72 +80,83 @@ std::optional<KeyBytes> takeKey() {
     }
 }
 
-Text keyText(const KeyBytes& key) { return makeText(key.text, key.length); }
-
-// ---- The line editor, for standard input on the console ----
-
-// Control bytes are echoed as they are: the console shows their glyphs or acts on them.
-struct ConsoleKeyboard {
-    // In mode 0 the console hands over one typed character at a time and skips keys without one.
-    unsigned char next() {
-        for (;;) {
-            Sleep(1);
-            unsigned char c = 0;
-            DWORD count = 0;
-            if (ReadFile(consoleState().keyboardHandle, &c, 1, &count, nullptr) && count == 1) return c;
-        }
-    }
-
-    bool isBackspace(unsigned char c) { return c == 8; }
-
-    // One write per byte.
-    void echo(const char* bytes, std::size_t count) {
-        DWORD written = 0;
-        for (std::size_t k = 0; k < count; ++k) WriteFile(consoleState().screenHandle, bytes + k, 1, &written, nullptr);
-    }
-
-    void echoTyped(unsigned char c) { echo(reinterpret_cast<const char*>(&c), 1); }
-    void echoErase(unsigned char) { echo("\b \b", 3); }
-};
-
-// ---- Redirected standard input ----
-
-// Reads what standard input holds, waiting for it; at the end of the data, or when the read fails,
-// the end-of-data mark. A pipe ends only when its writer has closed it.
-void refillReadAhead(ConsoleState& state) {
-    DWORD count = 0;
-    if (!ReadFile(state.inputHandle, state.readAhead, sizeof state.readAhead, &count, nullptr)) count = 0;
-    redirected::keepReadAhead(state, count);
-}
-
-// A pipe that holds nothing yet may only be waiting for its writer.
-bool inputWaiting(const ConsoleState& state) {
-    DWORD waiting = 0;
-    return !PeekNamedPipe(state.inputHandle, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
-}
-
 } // namespace
 
-Text readLine() {
-    ConsoleState& state = consoleState();
-    ConsoleKeyboard keyboard;
-    return state.inputIsConsole ? lineEditor::editLine(state, keyboard)
-                                : redirected::readLine(state, refillReadAhead, inputWaiting);
-}
+namespace platformInput {
 
-Text pollKey() {
-    const std::optional<KeyBytes> key = takeKey();
-    return key ? keyText(*key) : Text();
-}
+LineInputState& lineInputState() { return consoleState(); }
 
-Text waitKey() {
+bool inputIsConsole() { return consoleState().inputIsConsole; }
+
+// In mode 0 the console hands over one typed character at a time and skips keys without one.
+// A console whose mode could not be set hands over whole lines, edited and shown by itself, each
+// ending in 13, 10: the 10 is no part of the next line.
+unsigned char readTyped() {
+    const ConsoleState& state = consoleState();
     for (;;) {
-        Sleep(1);
-        if (const std::optional<KeyBytes> key = takeKey()) return keyText(*key);
+        if (!typedWaiting()) Sleep(1);
+        unsigned char c = 0;
+        DWORD count = 0;
+        if (!ReadFile(state.keyboardHandle, &c, 1, &count, nullptr) || count != 1) continue;
+        if (!(state.consoleEchoes && c == 10)) return c;
     }
 }
 
-bool redirectedInputHasEnded() {
-    const ConsoleState& console = consoleState();
-    return !console.inputIsConsole && console.inputEnded;
+// A key pressed with a character among the events queued; key releases and the like are
+// skipped by the read without waiting for them.
+bool typedWaiting() {
+    INPUT_RECORD events[64];
+    DWORD count = 0;
+    if (!PeekConsoleInputA(consoleState().keyboardHandle, events, 64, &count)) return false;
+    for (DWORD k = 0; k < count; ++k)
+        if (events[k].EventType == KEY_EVENT && events[k].Event.KeyEvent.bKeyDown && events[k].Event.KeyEvent.uChar.AsciiChar != 0)
+            return true;
+    return false;
 }
+
+bool isBackspace(unsigned char c) { return c == 8; }
+
+// Control bytes are echoed as they are: the console shows their glyphs or acts on them.
+std::size_t shownAs(unsigned char c, char* out) {
+    out[0] = static_cast<char>(c);
+    return 1;
+}
+
+std::size_t erasing(unsigned char, char* out) {
+    std::memcpy(out, "\b \b", 3);
+    return 3;
+}
+
+void echo(const char* bytes, std::size_t count) {
+    const ConsoleState& state = consoleState();
+    if (state.consoleEchoes) return;
+    DWORD written = 0;
+    WriteFile(state.screenHandle, bytes, static_cast<DWORD>(count), &written, nullptr);
+}
+
+// A wait pauses before each look, so that it never spins.
+std::optional<KeyBytes> takeKey(bool waitForIt) {
+    if (!waitForIt) return firstKey();
+    for (;;) {
+        Sleep(1);
+        if (std::optional<KeyBytes> key = firstKey()) return key;
+    }
+}
+
+// Waits for what standard input holds; a pipe ends only when its writer has closed it.
+std::size_t readRedirected(unsigned char* buffer, std::size_t size) {
+    DWORD count = 0;
+    if (!ReadFile(consoleState().inputHandle, buffer, static_cast<DWORD>(size), &count, nullptr)) return 0;
+    return count;
+}
+
+// Files and devices answer at once; a pipe that holds nothing yet, or that cannot be asked
+// (Wine's pipes from a Unix shell refuse the look), may be waiting for its writer.
+bool redirectedWaiting() {
+    const HANDLE input = consoleState().inputHandle;
+    if (GetFileType(input) != FILE_TYPE_PIPE) return true;
+    DWORD waiting = 0;
+    return PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0;
+}
+
+} // namespace platformInput

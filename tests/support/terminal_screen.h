@@ -1,0 +1,40 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+struct VTerm;
+
+// What a person sees on a terminal: each row's text without trailing blanks (trailing empty rows
+// dropped) and where the cursor stands, 0-based.
+struct ScreenPicture {
+    std::vector<std::string> rows;
+    int cursorRow = 0;
+    int cursorColumn = 0;
+};
+
+// A real terminal emulator of a fixed size that a program's output is played through, so that a
+// test judges the screen rather than the bytes: control sequences and repaints are acted on.
+class TerminalScreen {
+public:
+    TerminalScreen(int rows, int columns);
+    ~TerminalScreen();
+    TerminalScreen(const TerminalScreen&) = delete;
+    TerminalScreen& operator=(const TerminalScreen&) = delete;
+
+    // Plays whatever `written` holds beyond what earlier calls were given: `written` is all a
+    // program has written so far.
+    void catchUp(const std::string& written);
+    ScreenPicture picture() const;
+
+private:
+    struct Free {
+        void operator()(VTerm* terminal) const;
+    };
+    std::unique_ptr<VTerm, Free> terminal_;
+    int rows_, columns_;
+    std::size_t played_ = 0;
+};
+
+// The rows joined by line feeds, for a readable failure message.
+std::string shown(const ScreenPicture& screen);
