@@ -14,7 +14,7 @@ namespace {
 constexpr std::string_view versionOption = "--version";
 
 bool asksForHelp(std::string_view argument) {
-    return std::ranges::find(helpOptions, argument) != std::end(helpOptions);
+    return std::find(std::begin(helpOptions), std::end(helpOptions), argument) != std::end(helpOptions);
 }
 
 bool isKnown(std::string_view argument) { return argument == versionOption || asksForHelp(argument); }

@@ -8,7 +8,7 @@
 # milliseconds per generation and, when strace is installed, system calls per generation.
 # Usage: bench/e2e_speed.sh [milliseconds measured per case, default 3000] [program ...]
 # Programs other than the one just built (say a build from before a change) are measured in turn
-# with it.
+# with it; the browser build follows, in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # golly brings bgolly, the independent engine measured beside Tessera.
@@ -50,4 +50,6 @@ if [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then
 fi
 reference_rate
 build/bench/tessera_e2e_speed "$milliseconds" build/app/tessera "${programs[@]}"
+scripts/build-web.sh build-web >/dev/null
+node bench/web_speed.mjs build-web/site "$milliseconds"
 reference_rate

@@ -1,10 +1,11 @@
 # The vector library the engine's generation kernel dispatches with, as the target tessera_hwy:
-# the system's package on Linux; for Windows there is no cross-built package, so its run-time
-# part (target detection and dispatch) is built from the source in TESSERA_HWY_SOURCE_DIR.
-if(WIN32)
-  set(TESSERA_HWY_SOURCE_DIR "" CACHE PATH "Highway's source tree (the Windows build compiles it)")
+# the system's package on Linux; for Windows and the browser there is no cross-built package, so
+# its run-time part (target detection and dispatch) is built from the source in
+# TESSERA_HWY_SOURCE_DIR.
+if(WIN32 OR EMSCRIPTEN)
+  set(TESSERA_HWY_SOURCE_DIR "" CACHE PATH "Highway's source tree (the Windows and web builds compile it)")
   if(NOT EXISTS "${TESSERA_HWY_SOURCE_DIR}/hwy/targets.cc")
-    message(FATAL_ERROR "TESSERA_HWY_SOURCE_DIR must name Highway's source tree (scripts/build-windows.sh fetches it)")
+    message(FATAL_ERROR "TESSERA_HWY_SOURCE_DIR must name Highway's source tree (scripts/fetch-highway.sh fetches it)")
   endif()
   add_library(tessera_hwy STATIC
     ${TESSERA_HWY_SOURCE_DIR}/hwy/targets.cc

@@ -1,6 +1,7 @@
 # What cmake --install puts in place and the packages made of it with CPack: a .deb laid out as
 # Debian's games are, whose run-time dependencies dpkg-shlibdeps finds from the program's
-# libraries, and for Windows a .zip holding tessera.exe with its README.txt and LICENSE.txt.
+# libraries; for Windows a .zip holding tessera.exe with its README.txt and LICENSE.txt; for the
+# browser a .zip of the page's folder.
 set(CPACK_PACKAGE_NAME tessera)
 set(CPACK_PACKAGE_VENDOR "Tessera developers")
 set(CPACK_PACKAGE_CONTACT "Tessera developers <tessera@example.org>")
@@ -19,7 +20,20 @@ set(CPACK_STRIP_FILES ON)
 set(packaging_sources ${PROJECT_SOURCE_DIR}/packaging)
 set(packaging_made ${PROJECT_BINARY_DIR}/packaging)
 
-if(WIN32)
+if(EMSCRIPTEN)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME web)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_STRIP_FILES OFF)
+  # The page's folder: the program's script, module and workers' script, the page, the terminal
+  # widget (from web/'s npm packages) and the server.
+  set(page ${PROJECT_SOURCE_DIR}/web)
+  install(FILES $<TARGET_FILE:tessera> $<TARGET_FILE_DIR:tessera>/tessera.wasm
+    $<TARGET_FILE_DIR:tessera>/tessera.worker.js ${page}/index.html ${page}/page.js ${page}/page.css
+    ${page}/node_modules/@xterm/xterm/lib/xterm.js ${page}/node_modules/@xterm/xterm/css/xterm.css
+    DESTINATION .)
+  install(PROGRAMS ${page}/serve.py DESTINATION .)
+elseif(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME windows-x86_64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

@@ -64,17 +64,28 @@ namespace grey_pixels {
 HWY_EXPORT(CommonGreyPixels);
 HWY_EXPORT(CommonGreyPixels16);
 HWY_EXPORT(CommonGreyPixels8);
+
+// Named from inside its namespace: with a single target the dispatch is a plain call into it.
+void dispatch(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(CommonGreyPixels)(greys, count, pixels);
+}
+void dispatch(const std::uint16_t* greys, std::size_t count, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(CommonGreyPixels16)(greys, count, pixels);
+}
+void dispatch(const std::uint8_t* greys, std::size_t count, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(CommonGreyPixels8)(greys, count, pixels);
+}
 } // namespace grey_pixels
 
 void PixelFormat::commonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(grey_pixels::CommonGreyPixels)(greys, count, pixels);
+    grey_pixels::dispatch(greys, count, pixels);
 }
 
 void PixelFormat::commonGreyPixels(const std::uint16_t* greys, std::size_t count, std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(grey_pixels::CommonGreyPixels16)(greys, count, pixels);
+    grey_pixels::dispatch(greys, count, pixels);
 }
 
 void PixelFormat::commonGreyPixels(const std::uint8_t* greys, std::size_t count, std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(grey_pixels::CommonGreyPixels8)(greys, count, pixels);
+    grey_pixels::dispatch(greys, count, pixels);
 }
 #endif

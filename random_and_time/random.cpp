@@ -1,6 +1,6 @@
 #include "random_and_time/random.h"
 
-#include <bit>
+#include <cstring>
 
 namespace {
 
@@ -21,4 +21,9 @@ Number random01() {
     return static_cast<Number>(state >> 1) * twoToMinus31;
 }
 
-void seedRandom(Number x) { state = std::bit_cast<std::uint32_t>(static_cast<float>(x)); }
+// The single-precision bits of the seed; copied rather than bit-cast, which the browser build's
+// C++ library lacks.
+void seedRandom(Number x) {
+    const float seed = static_cast<float>(x);
+    std::memcpy(&state, &seed, sizeof state);
+}

@@ -8,13 +8,7 @@ cd "$(dirname "$0")/.."
 dir=$1
 shift
 deps=$dir/_deps
-if [ ! -f "$deps/highway/hwy/targets.cc" ]; then
-    rm -rf "$deps"
-    mkdir -p "$deps"
-    (cd "$deps" && apt-get source --download-only highway >/dev/null 2>&1)
-    mkdir "$deps/highway"
-    tar -xzf "$deps"/highway_*.orig.tar.gz -C "$deps/highway" --strip-components=1
-fi
+scripts/fetch-highway.sh "$deps"
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DTESSERA_HWY_SOURCE_DIR="$(realpath "$deps/highway")" -DTESSERA_BENCHMARKS=OFF "$@" >/dev/null
 cmake --build "$dir" --parallel "$(nproc)"

@@ -9,9 +9,13 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libfaketime libvterm-dev strace
   g++-mingw-w64-x86-64-posix wine64 googletest
+  emscripten chromium
   dpkg-dev lintian desktop-file-utils groff-base unzip
   "$@"
 )
+# The browser build's page and tests take their packages with npm; a Node.js that brings its own
+# npm does as well as Debian's.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 # The Windows build compiles Highway from its Debian source package, fetched with apt-get source.
 # Its source entry repeats the machine's own Debian entries (same addresses, suites, components

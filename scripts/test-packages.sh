@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
-# Makes the packages of two built trees and checks them: scripts/test-packages.sh LINUX_BUILD WINDOWS_BUILD
+# Makes the packages of the built trees and checks them:
+#   scripts/test-packages.sh LINUX_BUILD WINDOWS_BUILD [WEB_BUILD]
 # The .deb must pass Debian's package checker, declare its libraries, hold a valid desktop entry,
 # a manual page that formats without a warning and a program that starts; the .zip must hold
-# tessera.exe, needing no DLL beyond Windows' own, with README.txt and LICENSE.txt beside it.
+# tessera.exe, needing no DLL beyond Windows' own, with README.txt and LICENSE.txt beside it; the
+# web .zip must hold the page's folder, whose server gives the page the headers for shared memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 linux_build=$1
 windows_build=$2
+web_build=${3:-}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 fail() { echo "$*" >&2; exit 1; }
 
-for build in "$linux_build" "$windows_build"; do
+for build in "$linux_build" "$windows_build" $web_build; do
     (cd "$build" && cpack -B packages) >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log" >&2; exit 1; }
 done
 deb=$(ls "$linux_build"/packages/tessera_*.deb)
@@ -63,3 +66,24 @@ if x86_64-w64-mingw32-objdump -p "$scratch/zip/tessera.exe" | sed -n 's/^\s*DLL 
     fail "tessera.exe needs the DLLs above"
 fi
 echo "packages: $(basename "$deb") ($depends), $(basename "$zip")"
+[ -n "$web_build" ] || exit 0
+
+web_zip=$(ls "$web_build"/packages/tessera-*-web.zip)
+page_files="index.html page.css page.js serve.py tessera.js tessera.wasm tessera.worker.js xterm.css xterm.js"
+[ "$(unzip -Z1 "$web_zip" | sort | xargs)" = "$page_files" ] \
+    || { echo "$web_zip does not hold the page's files: $(unzip -Z1 "$web_zip" | xargs)" >&2; exit 1; }
+unzip -q "$web_zip" -d "$scratch/web"
+python3 "$scratch/web/serve.py" "$scratch/web" >"$scratch/address" &
+server=$!
+trap 'kill $server 2>/dev/null; rm -rf "$scratch"' EXIT
+for _ in $(seq 300); do [ -s "$scratch/address" ] && break; sleep 0.1; done
+fetch='import sys, urllib.request
+with urllib.request.urlopen(sys.argv[1], timeout=30) as answer:
+    answer.read()
+    print(str(answer.headers).lower())'
+headers=$(python3 -c "$fetch" "$(cat "$scratch/address")tessera.wasm")
+for header in "cross-origin-opener-policy: same-origin" "cross-origin-embedder-policy: require-corp" \
+    "content-type: application/wasm"; do
+    [[ $headers == *"$header"* ]] || { echo "the packaged server does not send $header" >&2; exit 1; }
+done
+echo "web package: $(basename "$web_zip")"

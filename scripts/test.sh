@@ -2,10 +2,10 @@
 # Sets up, builds and runs every test: first the normal build, then the whole suite again under
 # AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer, then the libFuzzer
 # targets (clang) over their corpora and for a bounded time each, and last the Windows build
-# (tessera.exe) with its tests under Wine. The tests that need an X display start their own Xvfb.
+# (tessera.exe) with its tests under Wine, and the browser build with its tests in headless Chromium. The tests that need an X display start their own Xvfb.
 # Any sanitizer report fails the run.
 #   TESSERA_BUILD_PREFIX  build directories are PREFIX, PREFIX-asan, PREFIX-tsan, PREFIX-fuzz,
-#                         PREFIX-windows (build)
+#                         PREFIX-windows, PREFIX-web (build)
 #   TESSERA_FUZZ_SECONDS  time for each fuzz target (20)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -83,7 +83,10 @@ done
 step "Windows build and its tests under Wine"
 scripts/test-windows.sh "$prefix" "$prefix-windows"
 
+step "browser build and its tests in headless Chromium"
+scripts/test-web.sh "$prefix" "$prefix-web"
+
 step "packages"
-scripts/test-packages.sh "$prefix" "$prefix-windows"
+scripts/test-packages.sh "$prefix" "$prefix-windows" "$prefix-web"
 
 step "all tests passed"

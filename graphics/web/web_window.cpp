@@ -1,0 +1,108 @@
+// The window thread in the browser: the window is a canvas element in the page under its caption,
+// with a close button. The page's elements belong to the page's own thread, so each operation is
+// handed to it and returns when it has been carried out there (Module.tesseraWindows, the page's).
+#include <emscripten/emscripten.h>
+#include <emscripten/threading.h>
+
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <new>
+
+#include "graphics/canvas.h"
+#include "graphics/frame_style.h"
+#include "graphics/platform_window.h"
+
+namespace {
+// The page has no system colours: a light grey face and black text, as on X11.
+constexpr ColourValue faceColour = 0xF0F0F0;
+constexpr ColourValue windowTextColour = 0x000000;
+// The largest canvas side browsers draw.
+constexpr std::int32_t largestSide = 16384;
+
+// The wake-up word's bits (wake_up_channel.cpp): the drawing threads' signal, and the page's
+// mark that the user closed the window.
+constexpr std::uint32_t raisedBit = 1;
+constexpr std::uint32_t closedBit = 2;
+
+void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
+
+class WebWindow final : public PlatformWindow {
+public:
+    ~WebWindow() override { close(); }
+
+    // The page numbers its windows from 1; the frame and its canvas take two handles from that.
+    WindowHandle frame() const override { return pageWindow_ * 2; }
+    WindowHandle canvasWindow() const override { return pageWindow_ * 2 + 1; }
+    const std::shared_ptr<Canvas>& canvas() const override { return canvas_; }
+
+    bool open(const FrameSettings& settings) override;
+    bool waitForRequests() override;
+    // The canvas element holds the frame when this returns; the browser shows it at its next paint.
+    void putImage() override {
+        MAIN_THREAD_EM_ASM({ Module.tesseraWindows.put($0, HEAPU32.subarray($1 >> 2, ($1 >> 2) + $2)); },
+                           pageWindow_, canvas_->pixels(), canvas_->width() * canvas_->height());
+    }
+    void activate() override { MAIN_THREAD_EM_ASM({ Module.tesseraWindows.activate($0); }, pageWindow_); }
+    // Every operation is carried out before it returns.
+    void sync() override {}
+    void close() override;
+
+private:
+    std::atomic<std::uint32_t>& wakeUpWord() const {
+        return *reinterpret_cast<std::atomic<std::uint32_t>*>(canvas_->requests().wakeUp().waitable());
+    }
+
+    int pageWindow_ = 0;
+    std::shared_ptr<Canvas> canvas_;
+};
+
+bool WebWindow::open(const FrameSettings& settings) {
+    const std::int32_t width = settings.width, height = settings.height;
+    if (width <= 0 || height <= 0 || width > largestSide || height > largestSide) return false;
+    PixelMemory memory(new (std::nothrow) std::uint32_t[std::size_t(width) * std::size_t(height)](),
+                       releaseHeapPixels);
+    if (!memory) return false;
+    // Pixels are kept as 0x00RRGGBB, the layout the grey rows are written in fastest; the page
+    // reorders them into the canvas's bytes.
+    PixelFormat format;
+    PixelFormat::fromMasks(0xFF0000, 0xFF00, 0xFF, false, format);
+    canvas_ = std::make_shared<Canvas>(std::move(memory), width, height, format, windowTextColour, faceColour);
+    if (!canvas_->requests().usable()) return false;
+    const bool titled = (chosenFrameStyle(settings.style, settings.caption) & frameStyleCaption) == frameStyleCaption;
+    const Text caption = titled ? latin1ToUtf8(settings.caption) : Text();
+    // The page's close button marks the wake-up word and wakes the window thread.
+    pageWindow_ = MAIN_THREAD_EM_ASM_INT(
+        {
+            return Module.tesseraWindows.open(UTF8ToString($0), $1, $2, function() {
+                Atomics.or(HEAP32, $3 >> 2, $4);
+                Atomics.notify(HEAP32, $3 >> 2);
+            });
+        },
+        caption.c_str(), width, height, &wakeUpWord(), closedBit);
+    if (pageWindow_ <= 0) return false;
+    putImage();
+    return true;
+}
+
+bool WebWindow::waitForRequests() {
+    std::atomic<std::uint32_t>& word = wakeUpWord();
+    for (;;) {
+        const std::uint32_t seen = word.load();
+        if (seen & closedBit) return false;
+        if (seen & raisedBit) return true;
+        emscripten_futex_wait(&word, seen, INFINITY);
+    }
+}
+
+void WebWindow::close() {
+    if (pageWindow_ > 0) MAIN_THREAD_EM_ASM({ Module.tesseraWindows.close($0); }, pageWindow_);
+    pageWindow_ = 0;
+}
+
+} // namespace
+
+std::unique_ptr<PlatformWindow> PlatformWindow::make() { return std::make_unique<WebWindow>(); }
+
+// Windows open on the page the program runs in.
+Text PlatformWindow::displayName() { return Text("the page"); }

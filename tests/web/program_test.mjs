@@ -1,0 +1,225 @@
+// The browser build in headless Chromium, driven as a person would: keys typed into the page's
+// terminal widget, the widget's screen read back as it shows it, the canvas's pixels read back
+// and compared with the frames the engine computes natively from the same frozen seed.
+//   node --test tests/web/program_test.mjs   with TESSERA_WEB_SITE (the built page's folder) and
+//   TESSERA_EXPECTED_FRAMES (the native expected_frames program) in the environment.
+import { after, before, describe, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+
+import { startBrowsing, terminalScreen } from '../support/web_page.mjs';
+
+const site = process.env.TESSERA_WEB_SITE;
+const expectedFramesProgram = process.env.TESSERA_EXPECTED_FRAMES;
+// Generous: the machine may be busy with other builds.
+const deadline = 30000;
+const frozenClock = '12:00:00.000';
+
+const legend = 'GO!\nR = Reset [also - 0-9 for % fill]\nN = New Rules\nX = Random Rules\nQ = Quit\nS = Step On/Off';
+const ruleExamples = 'Conway rulesubset (Size/Survive/Born) -- examples:\n1/23/3 - Game of Life\n' +
+  '1/23/36 - Highlife\n1/34/34 - 34 Life\n1/5/345 - Long Life\n1/1358/357 - Amoeba\n' +
+  '1/235678/378 - Coagulations\n1/5678/35678 - Diamoebas';
+const greeting = 'Tessera // https://tessera.example.org\nIldrith\'s cellular automata toy';
+const modeMenu = 'Rule set:\n[1.] Conway-Style [B/W]\n 2.  Shades of Grey\n  -->';
+
+let browsing;
+
+before(async () => {
+  browsing = await startBrowsing(site);
+});
+
+after(async () => {
+  if (browsing) await browsing.stop();
+});
+
+// Polls `probe` until `accept` takes its value; fails with the last value after the deadline.
+async function waitUntil(what, probe, accept) {
+  const end = Date.now() + deadline;
+  let value;
+  for (;;) {
+    value = await probe();
+    if (accept(value)) return value;
+    if (Date.now() > end) assert.fail(`${what}: not within ${deadline} ms; last seen:\n${JSON.stringify(value)}`);
+    await new Promise((resolve) => setTimeout(resolve, 25));
+  }
+}
+
+// The program in a page of its own, with the clock frozen, at its first prompt.
+async function openProgram() {
+  const page = await browsing.browser.newPage();
+  await page.setViewport({ width: 1400, height: 800 });
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(`${error.message} ${error.stack ?? ''}`));
+  await page.goto(`${browsing.address}?clock=${frozenClock}`);
+  const program = {
+    page,
+    errors,
+    screen: () => terminalScreen(page),
+    waitForScreen(accept, what) { return waitUntil(what, program.screen, accept); },
+    waitForText(text) { return program.waitForScreen((screen) => screen.includes(text), `the screen shows ${JSON.stringify(text)}`); },
+    // Keys as typed on the page's keyboard into the focused terminal, one after another.
+    type: (text) => page.keyboard.type(text),
+    // Keys that reach the program together, as the widget hands on a burst of typing.
+    typeTogether: (text) => page.evaluate((keys) => terminal.input(keys, true), text),
+    // In single-step mode a key typed before the program sleeps for one would be taken by the
+    // generation's own poll instead of ending the wait; the key behind it is for that poll.
+    async stepWith(keys) {
+      await waitUntil('the program waits for a key', () => page.evaluate(() => Module._tesseraKeyWaiters()), (n) => n > 0);
+      await program.typeTogether(keys);
+    },
+    // The canvas's pixels as grey levels, row by row; null for a pixel that is not grey.
+    canvas: () => page.evaluate(() => {
+      const canvas = document.querySelector('.window canvas');
+      if (!canvas) return null;
+      const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+      const greys = [];
+      for (let i = 0; i < data.length; i += 4)
+        greys.push(data[i] === data[i + 1] && data[i] === data[i + 2] && data[i + 3] === 255 ? data[i] : null);
+      return { width: canvas.width, height: canvas.height, caption: document.querySelector('.window header span').textContent, greys };
+    }),
+    async waitForFrame(expected, what) {
+      const shown = await waitUntil(what, program.canvas, (c) => c && c.greys.join() === expected.join());
+      return shown;
+    },
+    exitStatus: () => page.evaluate(() => document.body.dataset.exitStatus ?? null),
+    async waitForEnd(status) {
+      await waitUntil('the program ends', program.exitStatus, (s) => s !== null);
+      assert.equal(await program.exitStatus(), String(status));
+      await program.waitForText(`tessera ended with status ${status}`);
+    },
+  };
+  await program.waitForText('World width (10 - 600) -->');
+  return program;
+}
+
+// The engine's frames for the same run: one array of grey levels per "frame" action.
+function expectedFrames(width, height, mode, greySpeed, rule, actions) {
+  const output = execFileSync(expectedFramesProgram,
+    [width, height, mode, greySpeed, rule, ...actions].map(String), { encoding: 'utf8' });
+  return output.trim().split('\n').map((line) => (line.includes('/') ? line : line.split(' ').map(Number)));
+}
+
+// Starts in single-step mode: the "s" typed with the rule is polled by the first generation,
+// which it reaches together with the rule.
+async function startStepping(program, answers, rule) {
+  await program.type(answers);
+  await program.waitForText('examples:');
+  await program.typeTogether(`${rule}\rs`);
+  await program.waitForText('Iteration: 1');
+}
+
+describe('the browser build', () => {
+  test('the dialogue shows on the terminal widget as on a terminal, answer by answer', async () => {
+    const program = await openProgram();
+    assert.equal(await program.screen(), `${greeting}\nWorld width (10 - 600) -->`);
+    await program.type('2x\b0\r');
+    await program.waitForText('World height (10 - 600) -->');
+    assert.equal(await program.screen(), `${greeting}\nWorld width (10 - 600) -->20\nWorld height (10 - 600) -->`);
+    await program.type('30\r');
+    await program.waitForScreen((s) => s.endsWith(modeMenu), 'the rule-set menu');
+    await program.type('2\r');
+    await program.waitForText('Speed');
+    await program.type('\r');
+    await program.waitForText('examples:');
+    await program.type('1/23/3\r');
+    const screen = await program.waitForScreen((s) => /Iteration: \d+$/.test(s), 'the counter');
+    assert.match(screen, new RegExp(`^${greeting}\nWorld width \\(10 - 600\\) -->20\nWorld height \\(10 - 600\\) -->30\n` +
+      `${modeMenu.replace(/[[\].]/g, '\\$&')}2\n`));
+    assert.ok(screen.includes(`${ruleExamples}\n -->1/23/3\n\n${legend}\nIteration: `), screen);
+    // The counter is rewritten in place on one line.
+    assert.equal(screen.split('\n').filter((line) => line.includes('Iteration')).length, 1);
+    const shown = await program.canvas();
+    assert.deepEqual([shown.width, shown.height, shown.caption], [20, 30, 'Tessera']);
+    await program.type('q');
+    await program.waitForEnd(0);
+    assert.equal(await program.canvas(), null, 'the window goes with the program');
+    assert.deepEqual(program.errors, []);
+    await program.page.close();
+  });
+
+  for (const [mode, answers, greySpeed] of [[1, '40\r30\r1\r', 0], [2, '40\r30\r2\r16\r', 16]]) {
+    test(`the canvas shows each generation of the engine (rule set ${mode})`, async () => {
+      const program = await openProgram();
+      await startStepping(program, answers, '1/23/3');
+      const frames = expectedFrames(40, 30, mode, greySpeed, '1/23/3',
+        ['frame', 'step', 'frame', 'step', 'frame', 'step', 'frame']);
+      await program.waitForFrame(frames[0], 'the reset fill');
+      for (let generation = 2; generation <= 4; ++generation) {
+        await program.stepWith(' ');
+        await program.waitForText(`Iteration: ${generation}`);
+        await program.waitForFrame(frames[generation - 1], `generation ${generation}`);
+      }
+      // s during the wait ends single-step mode: the counter runs on by itself.
+      await program.stepWith('s');
+      await program.waitForText('Iteration: 50');
+      await program.type('q');
+      await program.waitForEnd(0);
+      await program.page.close();
+    });
+  }
+
+  test('digits refill, x draws a random rule, Ctrl+C is an ordinary key', async () => {
+    const program = await openProgram();
+    await startStepping(program, '30\r20\r1\r', '1/23/3');
+    const [filled, fromFill, beforeX, notation, byNewRule] = expectedFrames(30, 20, 1, 0, '1/23/3',
+      ['step', 'step', 'fill:9', 'frame', 'step', 'frame', 'step', 'frame', 'random-rule', 'step', 'frame']);
+    await program.stepWith(' 9');
+    await program.waitForText('Iteration: 2');
+    await program.stepWith(' ');
+    await program.waitForText('Iteration: 3');
+    await program.waitForFrame(filled, 'the 90% fill');
+    await program.stepWith(' x');
+    // The message stands on a line of its own below the counter, and the counter goes on below it.
+    await program.waitForText(`Iteration: 4\nNew rule: ${notation}`);
+    await program.waitForFrame(fromFill, 'stepped from the fill');
+    // The generation after the x was begun before the key was read: the old rule made it.
+    await program.stepWith(' ');
+    await program.waitForScreen((s) => s.endsWith(`Iteration: 4\nNew rule: ${notation}\nIteration: 5`), 'the counter below');
+    await program.waitForFrame(beforeX, 'stepped before the x');
+    await program.stepWith(' ');
+    await program.waitForText('Iteration: 6');
+    await program.waitForFrame(byNewRule, 'stepped by the new rule');
+    await waitUntil('the program waits for a key', () => program.page.evaluate(() => Module._tesseraKeyWaiters()), (n) => n > 0);
+    await program.page.keyboard.down('Control');
+    await program.page.keyboard.press('c');
+    await program.page.keyboard.up('Control');
+    await program.waitForText('Iteration: 7');
+    assert.equal(await program.exitStatus(), null, 'Ctrl+C only released the wait');
+    await program.stepWith(' q');
+    await program.waitForEnd(0);
+    await program.page.close();
+  });
+
+  test('r and n start again from the reset step and the rule dialogue', async () => {
+    const program = await openProgram();
+    await startStepping(program, '50\r40\r2\r100\r', '1/23/3');
+    await program.stepWith(' ');
+    await program.waitForText('Iteration: 2');
+    // The space releases the wait; the r behind it is polled by the next generation.
+    await program.stepWith(' r');
+    await program.waitForScreen((s) => s.endsWith('\nIteration: 1'), 'the counter from 1 again');
+    await program.stepWith(' n');
+    // The counter's line is blanked to the 80th column, where the text goes on and wraps, as on
+    // an 80-column terminal.
+    const examples = `${' '.repeat(79)}${ruleExamples[0]}\n${ruleExamples.slice(1)}\n -->`;
+    await program.waitForScreen((s) => s.endsWith(`${legend}\n${examples}`), 'the rule dialogue again');
+    assert.equal((await program.screen()).split('World width').length, 2, 'only the rule is asked again');
+    await program.type('1/34/34\r');
+    await program.waitForScreen((s) => s.endsWith(`1/34/34\n\n${legend}\nIteration: 1`), 'the legend and the counter');
+    const shown = await program.canvas();
+    assert.deepEqual([shown.width, shown.height], [50, 40]);
+    await program.stepWith(' q');
+    await program.waitForEnd(0);
+    await program.page.close();
+  });
+
+  test('closing the window ends the program', async () => {
+    const program = await openProgram();
+    await program.type('600\r600\r1\r1/23/3\r');
+    await program.waitForText('Iteration: 3');
+    await program.page.click('.window header button');
+    await program.waitForEnd(0);
+    assert.equal(await program.canvas(), null);
+    await program.page.close();
+  });
+});
