@@ -23,8 +23,22 @@ if (!self.crossOriginIsolated) {
     'and Cross-Origin-Embedder-Policy: require-corp, as web/serve.py serves it.\r\n');
 }
 
+// ?transcript keeps every byte the program writes to its terminal, in order, for tests that
+// check the exact output; tesseraTranscript() returns them as a string of byte values.
+const written = new URLSearchParams(location.search).has('transcript') ? [] : null;
+function tesseraTranscript() {
+  let text = '';
+  for (const bytes of written) for (const byte of bytes) text += String.fromCharCode(byte);
+  return text;
+}
+
 var Module = {
-  tesseraTerminal: { write: (bytes) => terminal.write(bytes) },
+  tesseraTerminal: {
+    write(bytes) {
+      if (written) written.push(bytes);
+      terminal.write(bytes);
+    },
+  },
 
   // The program's windows. `close` tells the program the user closed the window.
   tesseraWindows: {

@@ -44,13 +44,14 @@ async function waitUntil(what, probe, accept) {
   }
 }
 
-// The program in a page of its own, with the clock frozen, at its first prompt.
-async function openProgram() {
+// The program in a page of its own, with the clock frozen, at its first prompt; `options` are
+// the page's further query parameters.
+async function openProgram(options = '') {
   const page = await browsing.browser.newPage();
   await page.setViewport({ width: 1400, height: 800 });
   const errors = [];
   page.on('pageerror', (error) => errors.push(`${error.message} ${error.stack ?? ''}`));
-  await page.goto(`${browsing.address}?clock=${frozenClock}`);
+  await page.goto(`${browsing.address}?clock=${frozenClock}${options}`);
   const program = {
     page,
     errors,
@@ -210,6 +211,30 @@ describe('the browser build', () => {
     assert.deepEqual([shown.width, shown.height], [50, 40]);
     await program.stepWith(' q');
     await program.waitForEnd(0);
+    await program.page.close();
+  });
+
+  test('the program writes the terminal the exact bytes the Linux program writes', async () => {
+    const program = await openProgram('&transcript');
+    await program.type('20\r30\r1\r1/23/3\r');
+    await program.waitForText('Iteration: 3');
+    await program.type('q');
+    await program.waitForEnd(0);
+    const written = await program.page.evaluate(() => tesseraTranscript());
+    const dialogue = `${greeting}\nWorld width (10 - 600) -->20\nWorld height (10 - 600) -->30\n${modeMenu}1\n` +
+      `${ruleExamples}\n -->1/23/3\n\n${legend}\n`;
+    // Then only the counter, rewritten from column 1 and counting up by one, and a fresh line at the end.
+    let expected = dialogue.replaceAll('\n', '\r\n');
+    let generations = 0;
+    while (expected.length < written.length - 2) expected += `\x1b[1GIteration: ${++generations}`;
+    expected += '\r\n';
+    assert.ok(generations >= 3, `${generations} generations written, 3 shown`);
+    if (written !== expected) {
+      let at = 0;
+      while (written[at] === expected[at]) ++at;
+      const near = (text) => JSON.stringify(text.slice(Math.max(0, at - 40), at + 80));
+      assert.fail(`the bytes differ from byte ${at} of ${written.length}:\n${near(written)}\nexpected:\n${near(expected)}`);
+    }
     await program.page.close();
   });
 
