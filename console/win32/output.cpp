@@ -68,7 +68,7 @@ void locate(std::int32_t row, std::int32_t column) {
 // locate(0, 1) does, so on the console the return and the text go in one write. Redirected
 // output must not receive the return.
 void printAtLineStart(const Text& text) {
-    char line[64];
+    char line[128];
     if (!consoleState().outputIsConsole || text.size() >= sizeof line) {
         locate(0, 1);
         print(text);
