@@ -11,8 +11,7 @@ namespace {
 // The counter line is blanked with 79 blanks, which leaves the cursor in the last column of an
 // 80-column terminal instead of wrapping.
 void clearCounterLine() {
-    locate(0, 1);
-    print(spaces(79));
+    printAtLineStart(spaces(79));
 }
 
 Text drawRuleDigits() {

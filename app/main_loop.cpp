@@ -10,8 +10,7 @@ namespace {
 
 void countAndShowIteration(ProgramState& state) {
     ++state.iteration;
-    locate(0, 1);
-    print("Iteration: " + countText(static_cast<Number>(state.iteration)));
+    printAtLineStart("Iteration: " + countText(static_cast<Number>(state.iteration)));
 }
 
 void startNextStep(ProgramState& state) {

@@ -85,8 +85,7 @@ void GenerationPieces(benchmark::State& state) {
     for (auto _ : state) {
         PieceTimer timer(state);
         ++program.iteration;
-        locate(0, 1);
-        print("Iteration: " + countText(static_cast<Number>(program.iteration)));
+        printAtLineStart("Iteration: " + countText(static_cast<Number>(program.iteration)));
         timer.piece("counter_ms");
         drawCurrentPlane(program);
         timer.piece("drawing_ms");

@@ -33,6 +33,9 @@ bool writeStandardText(StandardStream stream, std::string_view text);
 void startFreshLine();
 // Moves the terminal cursor (1-based); a coordinate out of range keeps its current value.
 void locate(std::int32_t row, std::int32_t column);
+// Moves the cursor to column 1 of its line, as locate(0, 1) does, and writes the text there;
+// the bytes written to redirected output are the text's alone, as print writes them.
+void printAtLineStart(const Text& text);
 // A text of count blanks; a negative count gives the empty text and records error 7.
 Text spaces(std::int32_t count);
 

@@ -1,7 +1,6 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <limits>
 
 #include "graphics/platform_window.h"
 
@@ -25,7 +24,7 @@ public:
     // Window side: the signal to wait on, taking the pending jobs, and reporting them done.
     const WakeUpChannel& wakeUp() const { return wakeUp_; }
     struct Round {
-        std::uint64_t sequence;
+        std::uint32_t sequence;
         std::uint32_t jobs;
     };
     Round takePending();
@@ -34,10 +33,11 @@ public:
     void close();
 
 private:
-    static constexpr std::uint64_t closedSequence = std::numeric_limits<std::uint64_t>::max();
-
     WakeUpChannel wakeUp_;
     std::atomic<std::uint32_t> pendingJobs_{0};
-    std::atomic<std::uint64_t> posted_{0};
-    std::atomic<std::uint64_t> served_{0};
+    // Round numbers are 32 bits so that requesters sleep on the system's own address wait; they
+    // wrap, and are compared by their difference, as far fewer than 2^31 rounds are ever pending.
+    std::atomic<std::uint32_t> posted_{0};
+    std::atomic<std::uint32_t> served_{0};
+    std::atomic<bool> closed_{false};
 };

@@ -2,7 +2,7 @@
 #include <atomic>
 #include <cstdint>
 
-// Sleeping until a 32- or 64-bit word changes, with the system's own address wait. The C++ library's
+// Sleeping until a 32-bit word changes, with the system's own address wait. The C++ library's
 // atomic wait has no such primitive under it on every platform, and its substitute there can
 // miss a wake-up and sleep for good.
 
@@ -10,5 +10,3 @@
 void waitWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t seen);
 void wakeAllWaiters(std::atomic<std::uint32_t>& value);
 void wakeOneWaiter(std::atomic<std::uint32_t>& value);
-void waitWhileEqual(const std::atomic<std::uint64_t>& value, std::uint64_t seen);
-void wakeAllWaiters(std::atomic<std::uint64_t>& value);

@@ -109,3 +109,8 @@ void locate(std::int32_t row, std::int32_t column) {
     if (length > 0) writeBytes(state.screenHandle, sequence, static_cast<std::size_t>(length));
     if (columnGiven) state.screenAtLineStart = column == 1;
 }
+
+void printAtLineStart(const Text& text) {
+    locate(0, 1);
+    print(text);
+}

@@ -73,6 +73,13 @@ bool awaitTyping(int handle, Clock::time_point deadline) {
     }
 }
 
+// True when a read of the keyboard would not fail for want of bytes (it has bytes, its end or
+// an error to give).
+bool keyboardReady(int handle) {
+    pollfd watched{handle, POLLIN, 0};
+    return poll(&watched, 1, 0) > 0;
+}
+
 // The next key typed. With `waitForKey` clear it returns nothing at once when no key is waiting;
 // only the rest of an escape sequence that has begun is waited for, briefly.
 std::optional<DecodedKey> takeDecodedKey(bool waitForKey) {
@@ -86,6 +93,9 @@ std::optional<DecodedKey> takeDecodedKey(bool waitForKey) {
             if (decoded.outcome == DecodedKey::Outcome::key) return decoded;
             continue;
         }
+        // A key poll each generation: a read of a quiet keyboard could only fail.
+        if (!waitForKey && state.typedAheadCount == 0 && !keyboardReady(state.keyboardHandle))
+            return std::nullopt;
         const Reading reading = readTyped(state);
         if (reading == Reading::bytes) continue;
 
@@ -146,8 +156,7 @@ unsigned char readTyped() {
 
 bool typedWaiting() {
     const ConsoleState& state = consoleState();
-    pollfd watched{state.keyboardHandle, POLLIN, 0};
-    return state.typedAheadCount > 0 || poll(&watched, 1, 0) > 0;
+    return state.typedAheadCount > 0 || keyboardReady(state.keyboardHandle);
 }
 
 bool isBackspace(unsigned char c) { return c == 8 || c == 127; }

@@ -76,7 +76,8 @@ void initConsole() {
     state = ConsoleState{};
     state.inputHandle = GetStdHandle(STD_INPUT_HANDLE);
     state.outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
-    state.screenHandle = isConsole(state.outputHandle) ? state.outputHandle : GetStdHandle(STD_ERROR_HANDLE);
+    state.outputIsConsole = isConsole(state.outputHandle);
+    state.screenHandle = state.outputIsConsole ? state.outputHandle : GetStdHandle(STD_ERROR_HANDLE);
     // Setting the input mode needs write access: a handle for reading alone is denied it.
     state.keyboardHandle = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                        OPEN_EXISTING, 0, nullptr);

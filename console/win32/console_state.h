@@ -10,6 +10,7 @@ struct ConsoleState : LineInputState {
     HANDLE screenHandle = INVALID_HANDLE_VALUE;   // standard output if it is a console, else standard error
     HANDLE inputHandle = INVALID_HANDLE_VALUE;    // standard input: lines come from here when it is not a console
     HANDLE keyboardHandle = INVALID_HANDLE_VALUE; // "CONIN$": keys always, lines when standard input is the console
+    bool outputIsConsole = false;
     bool inputIsConsole = false;
     // The keyboard's mode could not be set to 0: the console itself edits and shows typed lines.
     bool consoleEchoes = false;

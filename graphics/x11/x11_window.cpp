@@ -87,7 +87,7 @@ private:
     void setTextProperty(const char* name, const char* type, const Text& value);
     Atom atom(const char* name) { return XInternAtom(display_, name, False); }
 
-    void handlePendingEvents();
+    void handlePendingEvents(int mode);
     void handle(const XEvent& event);
 
     Display* display_ = nullptr;
@@ -144,7 +144,7 @@ bool X11Window::open(const FrameSettings& settings) {
     XSetWindowBackgroundPixmap(display_, canvasWindow_, None);
     // The first exposure is painted before openWindow returns, so it never shows pixels drawn
     // after that.
-    handlePendingEvents();
+    handlePendingEvents(QueuedAfterFlush);
     XSync(display_, False);
     return !connectionLost_;
 }
@@ -305,18 +305,26 @@ bool X11Window::waitForRequests() {
     pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0},
                        {static_cast<int>(canvas_->requests().wakeUp().waitable()), POLLIN, 0}};
     for (;;) {
-        handlePendingEvents();
+        // Events a round trip has already read are handled without reading the connection,
+        // which is read only once the server has sent something: a read of an empty
+        // connection is a failing system call every round.
+        handlePendingEvents(QueuedAlready);
         if (closed_ || connectionLost_) return false;
         if (poll(waits, 2, -1) < 0 && errno != EINTR) return false;
+        if (waits[0].revents != 0) handlePendingEvents(QueuedAfterReading);
+        if (closed_ || connectionLost_) return false;
         if (waits[1].revents & POLLIN) return true;
     }
 }
 
-void X11Window::handlePendingEvents() {
-    while (!closed_ && !connectionLost_ && XPending(display_)) {
+// `mode` says how the first look for events may reach the server; later looks take only what
+// that one read, so the connection is not read again once it is empty.
+void X11Window::handlePendingEvents(int mode) {
+    while (!closed_ && !connectionLost_ && XEventsQueued(display_, mode) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         handle(event);
+        mode = QueuedAlready;
     }
 }
 

@@ -23,9 +23,3 @@ void futex(const std::atomic<std::uint32_t>& value, int operation, std::uint32_t
 void waitWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t seen) { futex(value, FUTEX_WAIT, seen); }
 void wakeAllWaiters(std::atomic<std::uint32_t>& value) { futex(value, FUTEX_WAKE, INT_MAX); }
 void wakeOneWaiter(std::atomic<std::uint32_t>& value) { futex(value, FUTEX_WAKE, 1); }
-
-// No futex takes 64 bits; these words are waited on rarely.
-void waitWhileEqual(const std::atomic<std::uint64_t>& value, std::uint64_t seen) {
-    value.wait(seen, std::memory_order_acquire);
-}
-void wakeAllWaiters(std::atomic<std::uint64_t>& value) { value.notify_all(); }
