@@ -56,6 +56,10 @@ void installErrorHandlers() {
     });
 }
 
+// The extension library's per-extension list of connections is not safe against connections of
+// two window threads opening and closing at the same moment; its changes take turns here.
+std::mutex connectionBookkeeping;
+
 void releaseSharedPixels(std::uint32_t* pixels) { shmdt(pixels); }
 void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
 
@@ -122,7 +126,10 @@ void X11Window::close() {
         image_->data = nullptr; // the canvas owns the pixels
         XDestroyImage(image_);
     }
-    XCloseDisplay(display_);
+    {
+        const std::lock_guard turn(connectionBookkeeping);
+        XCloseDisplay(display_);
+    }
     display_ = nullptr;
     gc_ = nullptr;
     image_ = nullptr;
@@ -244,7 +251,10 @@ void X11Window::describeFrame(const FrameSettings& settings) {
 }
 
 bool X11Window::createSharedImage(std::int32_t width, std::int32_t height, PixelMemory& memory) {
-    if (!XShmQueryExtension(display_)) return false;
+    {
+        const std::lock_guard turn(connectionBookkeeping);
+        if (!XShmQueryExtension(display_)) return false;
+    }
     image_ = XShmCreateImage(display_, visual_, depth_, ZPixmap, nullptr, &segment_,
                              static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (!image_) return false;
