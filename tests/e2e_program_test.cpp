@@ -33,14 +33,18 @@ PtyOptions programOptions(std::string stdinPath = "", std::string stdoutPath = "
     return options;
 }
 
-// True once the program's main thread sleeps in poll: in single-step mode that is the wait for a
-// key. A key typed before then would be taken by the generation's own poll for a command.
+// True once the program's main thread sleeps in a poll with a time limit other than 0: in
+// single-step mode that is the wait for a key. A key typed before then would be taken by the
+// generation's own poll for a command, which looks at the keyboard with a time limit of 0.
 bool waitUntilWaitingForKey(const PtyProcess& program) {
     const auto deadline = std::chrono::steady_clock::now() + stepTimeout;
     while (std::chrono::steady_clock::now() < deadline) {
         std::ifstream syscall("/proc/" + std::to_string(program.pid()) + "/syscall");
         long number = -1;
-        if (syscall >> number && (number == 7 || number == 271)) return true; // poll, ppoll
+        std::string descriptors, count, timeLimit;
+        if (syscall >> number >> descriptors >> count >> timeLimit &&
+            ((number == 7 && timeLimit != "0x0") || number == 271)) // poll, ppoll
+            return true;
         std::this_thread::sleep_for(5ms);
     }
     return false;
