@@ -117,8 +117,8 @@ void setPixelRelative(double x, double y, ColourValue colour) {
 
 namespace {
 // The target is ready only when it has columns, so the bounds test also excludes the rest. A
-// function of its own, not a lambda: a lambda's captured reference to the thread-local target
-// reads as null through the compiler's thread-local wrapper.
+// function of its own, not a lambda: the undefined-behaviour checker sees a lambda's captured
+// reference to the thread-local target as null.
 bool rowFitsTarget(const DrawingTarget& target, std::int32_t x, std::int64_t end, std::int32_t y) {
     return x >= 0 && end <= std::int64_t(target.columns) && static_cast<std::uint32_t>(y) < target.rows;
 }
