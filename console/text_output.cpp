@@ -19,6 +19,21 @@ void printErrorLine(const Text& text) {
     writeErrorOutput(line.data(), line.size());
 }
 
+// The counter line is rewritten every generation, so the cursor's move and the text go in one
+// write where they can.
+void printAtLineStart(const Text& text) {
+    const std::string_view prefix = lineStartPrefix();
+    char line[128];
+    if (prefix.empty() || prefix.size() + text.size() > sizeof line) {
+        locate(0, 1);
+        print(text);
+        return;
+    }
+    prefix.copy(line, prefix.size());
+    text.copy(line + prefix.size(), text.size());
+    writeOutput(line, prefix.size() + text.size());
+}
+
 Text spaces(std::int32_t count) {
     if (count < 0) {
         raiseError(RunError::noMemory);

@@ -110,7 +110,9 @@ void locate(std::int32_t row, std::int32_t column) {
     if (columnGiven) state.screenAtLineStart = column == 1;
 }
 
-void printAtLineStart(const Text& text) {
-    locate(0, 1);
-    print(text);
+// Column 1 is in range on every screen, so locate(0, 1) would write this sequence without
+// needing the screen's size.
+std::string_view lineStartPrefix() {
+    const ConsoleState& state = consoleState();
+    return state.screenIsTerminal && state.screenHandle == state.outputHandle ? "\x1b[1G" : "";
 }

@@ -65,19 +65,8 @@ void locate(std::int32_t row, std::int32_t column) {
 }
 
 // Each console call is slow, and a carriage return moves the console's cursor exactly as
-// locate(0, 1) does, so on the console the return and the text go in one write. Redirected
-// output must not receive the return.
-void printAtLineStart(const Text& text) {
-    char line[128];
-    if (!consoleState().outputIsConsole || text.size() >= sizeof line) {
-        locate(0, 1);
-        print(text);
-        return;
-    }
-    line[0] = '\r';
-    text.copy(line + 1, text.size());
-    writeOutput(line, text.size() + 1);
-}
+// locate(0, 1) does. Redirected output must not receive it.
+std::string_view lineStartPrefix() { return consoleState().outputIsConsole ? "\r" : ""; }
 
 // The console knows where its cursor stands, so nothing need be tracked here as on a terminal.
 void startFreshLine() {
