@@ -73,10 +73,10 @@ public:
     WindowHandle canvasWindow() const override { return canvasWindow_; }
     const std::shared_ptr<Canvas>& canvas() const override { return canvas_; }
     bool waitForRequests() override;
-    void putImage() override;
+    void putImage() override { copyImage(true); }
     void activate() override;
-    // One round trip: when it returns the server has carried out every request before it.
-    void sync() override { XSync(display_, False); }
+    // When it returns the server has carried out every request before it.
+    void sync() override;
     // Releases everything on the server and closes the connection.
     void close() override;
 
@@ -91,6 +91,8 @@ private:
     void setTextProperty(const char* name, const char* type, const Text& value);
     Atom atom(const char* name) { return XInternAtom(display_, name, False); }
 
+    // A shared-memory copy can report its end by an event; see sync.
+    void copyImage(bool reportCompletion);
     void handlePendingEvents(int mode);
     void handle(const XEvent& event);
 
@@ -109,6 +111,8 @@ private:
     XImage* image_ = nullptr;
     XShmSegmentInfo segment_{};
     bool segmentAttached_ = false;
+    int completionEventType_ = 0;
+    bool completionPending_ = false;
     Atom wmProtocols_ = 0;
     Atom wmDeleteWindow_ = 0;
     std::shared_ptr<Canvas> canvas_;
@@ -254,6 +258,7 @@ bool X11Window::createSharedImage(std::int32_t width, std::int32_t height, Pixel
     {
         const std::lock_guard turn(connectionBookkeeping);
         if (!XShmQueryExtension(display_)) return false;
+        completionEventType_ = XShmGetEventBase(display_) + ShmCompletion;
     }
     image_ = XShmCreateImage(display_, visual_, depth_, ZPixmap, nullptr, &segment_,
                              static_cast<unsigned>(width), static_cast<unsigned>(height));
@@ -339,10 +344,14 @@ void X11Window::handlePendingEvents(int mode) {
 }
 
 void X11Window::handle(const XEvent& event) {
+    if (segmentAttached_ && event.type == completionEventType_) {
+        completionPending_ = false;
+        return;
+    }
     switch (event.type) {
     case Expose:
         if (event.xexpose.window == canvasWindow_ && event.xexpose.count == 0) {
-            putImage();
+            copyImage(false);
             XFlush(display_);
         }
         break;
@@ -359,13 +368,36 @@ void X11Window::handle(const XEvent& event) {
     }
 }
 
-void X11Window::putImage() {
+void X11Window::copyImage(bool reportCompletion) {
     const auto width = static_cast<unsigned>(canvas_->width());
     const auto height = static_cast<unsigned>(canvas_->height());
-    if (segmentAttached_)
-        XShmPutImage(display_, canvasWindow_, gc_, image_, 0, 0, 0, 0, width, height, False);
-    else
+    if (!segmentAttached_) {
         XPutImage(display_, canvasWindow_, gc_, image_, 0, 0, 0, 0, width, height);
+        return;
+    }
+    XShmPutImage(display_, canvasWindow_, gc_, image_, 0, 0, 0, 0, width, height, reportCompletion);
+    if (!reportCompletion) return;
+    completionPending_ = true;
+    protocolErrorSeen = false;
+}
+
+// The end of a shared-memory copy comes as an event, which one read of the connection brings
+// with whatever else the server sent meanwhile. A round trip would cost the same wait and then
+// reads of an empty connection besides. A copy that fails reports an error instead, so the
+// wait also ends on anything that ends the window: its destruction, its closing or the
+// connection's loss.
+void X11Window::sync() {
+    if (!completionPending_) {
+        XSync(display_, False);
+        return;
+    }
+    pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+    for (int mode = QueuedAfterFlush;; mode = QueuedAfterReading) {
+        handlePendingEvents(mode);
+        if (!completionPending_ || protocolErrorSeen || closed_ || connectionLost_) break;
+        if (poll(&connection, 1, -1) < 0 && errno != EINTR) break;
+    }
+    completionPending_ = false;
 }
 
 void X11Window::activate() {
