@@ -13,33 +13,29 @@ void countAndShowIteration(ProgramState& state) {
     printAtLineStart("Iteration: " + countText(static_cast<Number>(state.iteration)));
 }
 
-// Drawing and the generation step both only read the current plane, so a step that was not
-// computed early runs on the worker threads while this thread draws. Nothing is shown before
-// redraw, which follows both, so the window still shows the generation that was current before
-// the step.
+void startNextStep(ProgramState& state) {
+    state.generator.startStep(state.world, state.rule);
+    state.nextStepStarted = true;
+}
+
+// Drawing and the generation step both only read the current plane, so the step runs on the
+// worker threads while this thread draws; nothing is shown before redraw, which follows both, so
+// the window still shows the generation that was current before the step. The step is often
+// under way already, started early by the generation before.
 void drawAndComputeNextGeneration(ProgramState& state) {
-    if (state.nextStepComputed) {
-        drawCurrentPlane(state);
-    } else {
-        state.generator.startStep(state.world, state.rule);
-        drawCurrentPlane(state);
-        state.generator.finishStep();
-    }
-    state.nextStepComputed = false;
+    if (!state.nextStepStarted) startNextStep(state);
+    drawCurrentPlane(state);
+    state.generator.finishStep();
+    state.nextStepStarted = false;
     state.world.flip();
 }
 
-// The next step reads only the current plane and the rule, which nothing changes before the next
-// generation unless a key does, so it is computed while the window thread copies the drawing; the
-// plane it writes was drawn already. A key that changes its input drops it again.
-void computeNextStepDuringRedraw(ProgramState& state) {
-    startRedraw();
-    state.generator.step(state.world, state.rule);
-    state.nextStepComputed = true;
-    finishRedraw();
+// Lets an early step end before anything else touches the World or the rules; its result is
+// thrown away. Written over by the next step, the next plane has no reader until then.
+void dropEarlyStep(ProgramState& state) {
+    state.generator.finishStep();
+    state.nextStepStarted = false;
 }
-
-void dropEarlyStep(ProgramState& state) { state.nextStepComputed = false; }
 
 // Polls one key and acts on it. A key that changes the current plane or the rule first drops
 // the step started early from them; no key, and any key without a command, change nothing.
@@ -60,6 +56,7 @@ void waitForStep(ProgramState& state) {
 // The window service reports a closed window, and one that never opened, as a canvas width of 0.
 Stage endTest(ProgramState& state) {
     if (storeInt32(static_cast<Number>(canvasSize().width)) != 0) return Stage::generation;
+    dropEarlyStep(state);
     if (state.window == 0) {
         const Text display = displayName();
         reportFailure("the graphic window could not be opened on display \"" + display + "\"" +
@@ -94,7 +91,11 @@ void drawCurrentPlane(const ProgramState& state) {
 Stage runGeneration(ProgramState& state) {
     countAndShowIteration(state);
     drawAndComputeNextGeneration(state);
-    computeNextStepDuringRedraw(state);
+    // The next step reads only the current plane and the rule, which nothing changes before the
+    // next generation unless a key does: started now, it runs on the worker threads while this
+    // thread waits for the redraw, and a key that would change its input drops it again.
+    startNextStep(state);
+    redraw();
     switch (actOnPolledKey(state)) {
     case KeyOutcome::quit: return Stage::end;
     case KeyOutcome::newRules: return Stage::ruleDialogue;

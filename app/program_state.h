@@ -22,8 +22,8 @@ struct ProgramState {
     std::int64_t iteration = 0;
     // Wait for a key after every generation.
     bool singleStep = false;
-    // nextPlane already holds the step from currentPlane.
-    bool nextStepComputed = false;
+    // The step from currentPlane into nextPlane is already running on the worker threads.
+    bool nextStepStarted = false;
 
     int exitCode = 0;
 };

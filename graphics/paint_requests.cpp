@@ -8,18 +8,16 @@ bool servedUpTo(std::uint32_t served, std::uint32_t sequence) {
 }
 } // namespace
 
-std::optional<std::uint32_t> PaintRequests::post(Job job) {
+void PaintRequests::postAndWait(Job job) {
     // The job bits go in before the sequence number, so a round that sees the number also sees
     // the bits (or an earlier round already did the job).
     pendingJobs_.fetch_or(job, std::memory_order_release);
     const std::uint32_t sequence = posted_.fetch_add(1, std::memory_order_acq_rel) + 1;
-    // A signal that could not be raised leaves the round to the next wake-up, and waiting for
-    // it could then hang, so the request is given up.
-    if (!wakeUp_.raise()) return std::nullopt;
-    return sequence;
-}
-
-void PaintRequests::waitFor(std::uint32_t sequence) {
+    if (!wakeUp_.raise()) {
+        // A signal that could not be raised leaves the round to the next wake-up, and waiting
+        // on would then hang, so give up on this request.
+        return;
+    }
     for (;;) {
         // The round number is read before the closing flag: closing sets the flag and then moves
         // the number, so a requester that missed the flag never sleeps on the number it read.

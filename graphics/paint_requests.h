@@ -1,7 +1,6 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <optional>
 
 #include "graphics/platform_window.h"
 
@@ -19,14 +18,8 @@ public:
     // False when the wake-up channel could not be made.
     bool usable() const { return wakeUp_.usable(); }
 
-    // Drawing side: post asks for a job and returns at once with the round number to wait for
-    // (none when the window thread could not be signalled, so there is nothing to wait for);
-    // waitFor sleeps until a round at least that recent has been served.
-    std::optional<std::uint32_t> post(Job job);
-    void waitFor(std::uint32_t sequence);
-    void postAndWait(Job job) {
-        if (const std::optional<std::uint32_t> sequence = post(job)) waitFor(*sequence);
-    }
+    // Drawing side.
+    void postAndWait(Job job);
 
     // Window side: the signal to wait on, taking the pending jobs, and reporting them done.
     const WakeUpChannel& wakeUp() const { return wakeUp_; }

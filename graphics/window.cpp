@@ -7,7 +7,6 @@
 #include <future>
 #include <memory>
 #include <new>
-#include <optional>
 #include <thread>
 
 #include "graphics/attached_canvas.h"
@@ -95,32 +94,8 @@ void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t 
     windowRegistry().modeChanged();
 }
 
-namespace {
-// The copy startRedraw asked for. The canvas stays alive in the thread's attachment, which only
-// the thread's own window calls change, until finishRedraw has waited for it.
-struct PendingRedraw {
-    Canvas* canvas = nullptr;
-    std::uint32_t sequence = 0;
-};
-constinit thread_local PendingRedraw pendingRedraw;
-} // namespace
-
 void redraw() {
-    startRedraw();
-    finishRedraw();
-}
-
-void startRedraw() {
-    Canvas* canvas = attachedCanvas();
-    if (!canvas) return;
-    if (const std::optional<std::uint32_t> sequence = canvas->requests().post(PaintRequests::paint))
-        pendingRedraw = {canvas, *sequence};
-}
-
-void finishRedraw() {
-    if (!pendingRedraw.canvas) return;
-    pendingRedraw.canvas->requests().waitFor(pendingRedraw.sequence);
-    pendingRedraw = {};
+    if (Canvas* canvas = attachedCanvas()) canvas->requests().postAndWait(PaintRequests::paint);
 }
 
 void focusWindow() {

@@ -18,12 +18,6 @@ WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std
                         std::int32_t height, std::uint32_t style);
 void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t mode);
 void redraw();
-// redraw in two halves, so the caller can work while the window thread copies the buffer:
-// startRedraw asks for the copy and returns at once, finishRedraw returns once it is done. In
-// between, the calling thread must leave the window service alone: no pixel may change under
-// the copy.
-void startRedraw();
-void finishRedraw();
 void focusWindow();
 CanvasSize canvasSize();
 // The display openWindow connects to, as the user named it (DISPLAY on X11), for messages.
