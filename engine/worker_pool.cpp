@@ -16,8 +16,11 @@ inline void relaxCpu() {
 #endif
 }
 
-// Polls until value differs from seen, then sleeps on it if it still does not.
-std::uint32_t awaitChange(const std::atomic<std::uint32_t>& value, std::uint32_t seen) {
+// Polls until value differs from seen, then sleeps on it if it still does not. `sleeping`, when
+// given, is raised around the sleep, so that the thread changing the value knows whether it
+// must make the system call that wakes this one.
+std::uint32_t awaitChange(const std::atomic<std::uint32_t>& value, std::uint32_t seen,
+                          std::atomic<bool>* sleeping = nullptr) {
     const auto deadline = std::chrono::steady_clock::now() + spinBeforeSleeping;
     for (unsigned polls = 0;; ++polls) {
         const std::uint32_t now = value.load(std::memory_order_acquire);
@@ -25,7 +28,11 @@ std::uint32_t awaitChange(const std::atomic<std::uint32_t>& value, std::uint32_t
         if (polls % 64 == 63 && std::chrono::steady_clock::now() > deadline) break;
         relaxCpu();
     }
-    waitWhileEqual(value, seen);
+    // Raised before the value is read again: the changing thread changes the value before it
+    // reads the flag, so one of the two sees the other's write.
+    if (sleeping) sleeping->store(true, std::memory_order_seq_cst);
+    if (value.load(std::memory_order_seq_cst) == seen) waitWhileEqual(value, seen);
+    if (sleeping) sleeping->store(false, std::memory_order_relaxed);
     return value.load(std::memory_order_acquire);
 }
 } // namespace
@@ -83,7 +90,9 @@ void WorkerPool::claimTasks(std::uint32_t epoch) {
             continue;
         }
         (*task_.load(std::memory_order_acquire))(taskIndex);
-        if (finished_.fetch_add(1, std::memory_order_acq_rel) + 1 == taskCount) {
+        // Usually the caller is still drawing when the last task ends, and then needs no wake-up.
+        if (finished_.fetch_add(1, std::memory_order_seq_cst) + 1 == taskCount &&
+            callerSleeping_.load(std::memory_order_seq_cst)) {
             wakeOneWaiter(finished_);
         }
         claim = claim_.load(std::memory_order_acquire);
@@ -92,6 +101,6 @@ void WorkerPool::claimTasks(std::uint32_t epoch) {
 
 void WorkerPool::waitForAll(std::uint32_t taskCount) {
     for (std::uint32_t done = finished_.load(std::memory_order_acquire); done != taskCount;) {
-        done = awaitChange(finished_, done);
+        done = awaitChange(finished_, done, &callerSleeping_);
     }
 }

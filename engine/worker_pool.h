@@ -41,5 +41,7 @@ private:
     std::atomic<std::uint32_t> taskCount_{0};
     std::atomic<const std::function<void(std::uint32_t)>*> task_{nullptr};
     std::atomic<std::uint32_t> finished_{0};
+    // The caller sleeps in finish until the last task ends.
+    std::atomic<bool> callerSleeping_{false};
     std::atomic<bool> stopping_{false};
 };
