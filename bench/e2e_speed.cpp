@@ -5,7 +5,8 @@
 // and, when strace is installed, the system calls per generation over a second, traced span.
 // Usage: tessera_e2e_speed [milliseconds per measurement] [program ...]
 // Several programs (say a build from before a change and one from after) are measured in turn,
-// twice over, so that a busy machine slows them alike and the spread of each shows.
+// three times over, so that a busy machine slows them alike and the spread of each shows; the
+// medians follow at the end.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -182,6 +183,14 @@ std::optional<double> displayFloor(const std::string& floorProgram, std::chrono:
     return std::atof(output->c_str());
 }
 
+// The middle value, or the mean of the middle two; 0 for none.
+double median(std::vector<double>& values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -205,29 +214,52 @@ int main(int argc, char** argv) {
     if (!countCalls) std::printf("strace is not installed: no system call counts\n");
     std::printf("%-32s %-40s %14s %8s %11s %11s\n", "case", "program", "generations/s", "% floor", "cpu ms/gen",
                 "calls/gen");
-    constexpr int rounds = 2;
+    // Three rounds, so that the median of each figure passes over one disturbed measurement.
+    constexpr int rounds = 3;
+    struct Row {
+        std::string caseName, program;
+        std::vector<double> rates, percents, processorMs, calls;
+    };
+    std::vector<Row> rows;
     int failures = 0;
     for (const auto& speedCase : cases) {
+        const std::size_t firstRow = rows.size();
+        for (const std::string& program : programs) rows.push_back({speedCase.name, program, {}, {}, {}, {}});
         for (int round = 0; round < rounds; ++round) {
             const std::optional<double> floor = displayFloor(DISPLAY_FLOOR_EXECUTABLE, span);
             std::printf("%-32s %-40s %14.0f\n", "display floor (put + sync)", "tessera_display_floor",
                         floor.value_or(0));
-            for (const std::string& program : programs) {
+            for (std::size_t k = 0; k < programs.size(); ++k) {
+                const std::string& program = programs[k];
                 const std::optional<Figures> figures = measure(program, speedCase.answers, span, countCalls);
+                Row& row = rows[firstRow + k];
                 std::printf("%-32s %-40s ", speedCase.name, program.c_str());
                 if (!figures) {
                     std::printf("did not start\n");
                     ++failures;
                     continue;
                 }
-                std::printf("%14.0f %8.1f %11.3f", figures->generationsPerSecond,
-                            floor ? 100 * figures->generationsPerSecond / *floor : 0.0,
+                const double percent = floor ? 100 * figures->generationsPerSecond / *floor : 0.0;
+                row.rates.push_back(figures->generationsPerSecond);
+                row.percents.push_back(percent);
+                row.processorMs.push_back(figures->processorMsPerGeneration);
+                std::printf("%14.0f %8.1f %11.3f", figures->generationsPerSecond, percent,
                             figures->processorMsPerGeneration);
-                if (figures->systemCallsPerGeneration) std::printf(" %11.1f", *figures->systemCallsPerGeneration);
+                if (figures->systemCallsPerGeneration) {
+                    row.calls.push_back(*figures->systemCallsPerGeneration);
+                    std::printf(" %11.1f", *figures->systemCallsPerGeneration);
+                }
                 std::printf("\n");
                 std::fflush(stdout);
             }
         }
+    }
+    std::printf("\nmedians of %d rounds\n", rounds);
+    for (Row& row : rows) {
+        std::printf("%-32s %-40s %14.0f %8.1f %11.3f", row.caseName.c_str(), row.program.c_str(), median(row.rates),
+                    median(row.percents), median(row.processorMs));
+        if (!row.calls.empty()) std::printf(" %11.1f", median(row.calls));
+        std::printf("\n");
     }
     return failures == 0 ? 0 : 1;
 }
