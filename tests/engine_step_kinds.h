@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "engine/fast_generation.h"
@@ -23,6 +24,9 @@ struct StepKind {
     std::string name;
     unsigned threads; // 0: the literal step
 };
+
+// Names the parameter in test listings, which would otherwise show its raw bytes.
+inline void PrintTo(const StepKind& kind, std::ostream* out) { *out << kind.name; }
 
 inline StepFunction makeStep(const StepKind& kind) {
     if (kind.threads == 0) return StepFunction(nullptr);

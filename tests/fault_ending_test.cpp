@@ -35,6 +35,10 @@ struct SignalCase {
     bool whileRunning; // else while the dialogue waits for an answer
 };
 
+void PrintTo(const SignalCase& signalCase, std::ostream* out) {
+    *out << sigabbrev_np(signalCase.signalNumber) << (signalCase.whileRunning ? " while running" : " in the dialogue");
+}
+
 std::string signalCaseName(const testing::TestParamInfo<SignalCase>& info) {
     return std::string(sigabbrev_np(info.param.signalNumber)) + (info.param.whileRunning ? "WhileRunning" : "InDialogue");
 }

@@ -34,6 +34,8 @@ struct InputCase {
     int width = 0, height = 0;
 };
 
+void PrintTo(const InputCase& inputCase, std::ostream* out) { *out << inputCase.name; }
+
 std::vector<InputCase> inputCases() {
     const std::string rule = "1/23/3\n";
     const std::string megabyte(1 << 20, 'x');
