@@ -6,7 +6,11 @@
 // Usage: tessera_e2e_speed [milliseconds per measurement] [program ...]
 // Several programs (say a build from before a change and one from after) are measured in turn,
 // three times over, so that a busy machine slows them alike and the spread of each shows; the
-// medians follow at the end.
+// medians follow at the end. A program
+// given as wine:PATH.exe is the Windows build, run under Wine in a session of its own on the same
+// X server, its console shown on the pseudo-terminal through Wine's console; its processor time
+// is that of its own process, without the console's and Wine server's processes that serve it.
+// A last case sends standard output to a file, where the counter costs no console at all.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -23,6 +27,7 @@
 #include <vector>
 
 #include "tests/support/pty_process.h"
+#include "tests/support/wine_console.h"
 #include "tests/support/xvfb_server.h"
 
 extern char** environ;
@@ -66,19 +71,44 @@ struct Reading {
     double processorMs;
 };
 
-Reading readIteration(PtyProcess& program) {
-    program.readFor(1ms);
-    return {lastIteration(program.output()).value_or(0), Clock::now(), processorMilliseconds(program.pid())};
+std::string fileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
+
+// A program being measured, on a pseudo-terminal of its own; what it shows is read from the
+// terminal, or from the file its standard output goes to.
+class MeasuredProgram {
+public:
+    explicit MeasuredProgram(const PtyOptions& options) : outputFile_(options.stdoutPath), process_(options) {}
+
+    PtyProcess& process() { return process_; }
+
+    std::string shown() { return outputFile_.empty() ? process_.output() : fileText(outputFile_); }
+
+    bool waitForText(const std::string& text, std::chrono::milliseconds timeout) {
+        return process_.waitFor([&](const std::string&) { return shown().find(text) != std::string::npos; }, timeout);
+    }
+
+    Reading read() {
+        process_.readFor(1ms);
+        return {lastIteration(shown()).value_or(0), Clock::now(), processorMilliseconds(process_.pid())};
+    }
+
+private:
+    std::string outputFile_;
+    PtyProcess process_;
+};
 
 // Runs a program to its end and gives what it wrote to standard output.
 std::optional<std::string> runForOutput(std::vector<std::string> argv) {
+    // Both ends close on exec, so only the child's standard output holds the pipe open: a
+    // background process the child leaves running (a Wine server) never keeps the read waiting.
     int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return std::nullopt;
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return std::nullopt;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     std::vector<char*> args;
     for (std::string& arg : argv) args.push_back(arg.data());
     args.push_back(nullptr);
@@ -109,7 +139,8 @@ bool traced(pid_t pid) {
 
 // System calls per generation of every thread, counted by strace over one span; slowed down
 // by the tracing, so only the ratio means anything.
-std::optional<double> systemCallsPerGeneration(PtyProcess& program, std::chrono::milliseconds span) {
+std::optional<double> systemCallsPerGeneration(MeasuredProgram& measured, std::chrono::milliseconds span) {
+    PtyProcess& program = measured.process();
     char summary[] = "/tmp/tessera-strace-XXXXXX";
     const int summaryFd = mkstemp(summary);
     if (summaryFd < 0) return std::nullopt;
@@ -128,9 +159,9 @@ std::optional<double> systemCallsPerGeneration(PtyProcess& program, std::chrono:
     if (failed == 0) {
         const auto deadline = Clock::now() + 30s;
         while (!traced(program.pid()) && Clock::now() < deadline) program.readFor(10ms);
-        const Reading first = readIteration(program);
+        const Reading first = measured.read();
         program.readFor(span);
-        const Reading second = readIteration(program);
+        const Reading second = measured.read();
         kill(tracer, SIGINT);
         waitpid(tracer, nullptr, 0);
         // The last line: "100.00  seconds  usecs/call  calls  [errors]  total".
@@ -156,26 +187,84 @@ struct Figures {
     std::optional<double> systemCallsPerGeneration;
 };
 
-std::optional<Figures> measure(const std::string& executable, const std::string& answers,
-                               std::chrono::milliseconds span, bool countCalls) {
+// A program as the command line names it: its name in the table and how it is started.
+struct Program {
+    std::string name;
     PtyOptions options;
-    options.argv = {executable};
-    PtyProcess program(options);
-    if (!program.waitForText("World width", 20s)) return std::nullopt;
-    program.type(answers);
-    if (!program.waitForText("Iteration: ", 20s)) return std::nullopt;
-    program.readFor(500ms); // warm-up: the first fill, caches, the worker pool
-    const Reading first = readIteration(program);
-    program.readFor(span);
-    const Reading second = readIteration(program);
-    const long generations = second.iteration - first.iteration;
-    Figures figures{double(generations) / std::chrono::duration<double>(second.at - first.at).count(),
-                    (second.processorMs - first.processorMs) / double(std::max(generations, 1L)), std::nullopt};
-    if (countCalls) figures.systemCallsPerGeneration = systemCallsPerGeneration(program, span);
-    program.type("q");
-    program.waitForExit(10s);
+    bool underWine = false;
+};
+
+Program programNamed(const std::string& given) {
+    const std::string wine = "wine:";
+    if (given.rfind(wine, 0) == 0) {
+        const std::string path = given.substr(wine.size());
+        return {path + " under Wine", wineProgramOptions(path), true};
+    }
+    PtyOptions options;
+    options.argv = {given};
+    return {given, options};
+}
+
+struct SpeedCase {
+    const char* name;
+    std::string answers;
+    bool outputToFile = false;
+};
+
+// Wine's first start of a program can take many seconds on a busy machine.
+constexpr auto startTimeout = 60s;
+
+std::optional<Figures> measure(const Program& program, const SpeedCase& speedCase, std::chrono::milliseconds span,
+                               bool countCalls) {
+    PtyOptions options = program.options;
+    if (speedCase.outputToFile) options.stdoutPath = "/tmp/tessera-e2e-speed-" + std::to_string(getpid()) + ".out";
+    std::optional<Figures> figures;
+    {
+        MeasuredProgram measured(options);
+        if (measured.waitForText("World width", startTimeout)) {
+            measured.process().type(speedCase.answers);
+            if (measured.waitForText("Iteration: ", startTimeout)) {
+                measured.process().readFor(500ms); // warm-up: the first fill, caches, the worker pool
+                const Reading first = measured.read();
+                measured.process().readFor(span);
+                const Reading second = measured.read();
+                const long generations = second.iteration - first.iteration;
+                figures = {double(generations) / std::chrono::duration<double>(second.at - first.at).count(),
+                           (second.processorMs - first.processorMs) / double(std::max(generations, 1L)), std::nullopt};
+                if (countCalls) figures->systemCallsPerGeneration = systemCallsPerGeneration(measured, span);
+            }
+        }
+        measured.process().type("q");
+        measured.process().waitForExit(10s);
+    }
+    if (speedCase.outputToFile) unlink(options.stdoutPath.c_str());
     return figures;
 }
+
+// A Wine session of the run's own on its X server, in a fresh prefix that ends with it.
+class WineSession {
+public:
+    WineSession() {
+        char prefix[] = "/tmp/tessera-wine-XXXXXX";
+        if (!mkdtemp(prefix)) return;
+        prefix_ = prefix;
+        setenv("WINEPREFIX", prefix, 1);
+        ready_ = runForOutput({WINE_PREFIX_SCRIPT, prefix_}).has_value();
+    }
+    ~WineSession() {
+        if (prefix_.empty()) return;
+        runForOutput({"/usr/lib/wine/wineserver64", "-k"});
+        runForOutput({"rm", "-rf", prefix_});
+    }
+    WineSession(const WineSession&) = delete;
+    WineSession& operator=(const WineSession&) = delete;
+
+    bool ready() const { return ready_; }
+
+private:
+    std::string prefix_;
+    bool ready_ = false;
+};
 
 std::optional<double> displayFloor(const std::string& floorProgram, std::chrono::milliseconds span) {
     const std::optional<std::string> output = runForOutput({floorProgram, std::to_string(span.count())});
@@ -200,16 +289,25 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Xvfb could not be started\n");
         return 1;
     }
-    const struct {
-        const char* name;
-        std::string answers;
-    } cases[] = {
+    const SpeedCase cases[] = {
         {"black/white 1/23/3", "600\r600\r1\r1/23/3\r"},
         {"black/white Size 4 busy rule", "600\r600\r1\r" + busyRule},
         {"grey speed 16 Size 4 busy rule", "600\r600\r2\r16\r" + busyRule},
+        {"black/white 1/23/3, output file", "600\r600\r1\r1/23/3\r", true},
     };
-    std::vector<std::string> programs(argv + std::min(argc, 2), argv + argc);
-    if (programs.empty()) programs = {TESSERA_EXECUTABLE};
+    std::vector<std::string> given(argv + std::min(argc, 2), argv + argc);
+    if (given.empty()) given = {TESSERA_EXECUTABLE};
+    std::vector<Program> programs;
+    for (const std::string& name : given) programs.push_back(programNamed(name));
+    const auto underWine = [](const Program& program) { return program.underWine; };
+    std::optional<WineSession> wine;
+    if (std::any_of(programs.begin(), programs.end(), underWine)) {
+        wine.emplace();
+        if (!wine->ready()) {
+            std::printf("Wine could not be set up: no figures for the Windows build\n");
+            std::erase_if(programs, underWine);
+        }
+    }
     const bool countCalls = haveStrace();
     if (!countCalls) std::printf("strace is not installed: no system call counts\n");
     std::printf("%-32s %-40s %14s %8s %11s %11s\n", "case", "program", "generations/s", "% floor", "cpu ms/gen",
@@ -222,18 +320,18 @@ int main(int argc, char** argv) {
     };
     std::vector<Row> rows;
     int failures = 0;
-    for (const auto& speedCase : cases) {
+    for (const SpeedCase& speedCase : cases) {
         const std::size_t firstRow = rows.size();
-        for (const std::string& program : programs) rows.push_back({speedCase.name, program, {}, {}, {}, {}});
+        for (const Program& program : programs) rows.push_back({speedCase.name, program.name, {}, {}, {}, {}});
         for (int round = 0; round < rounds; ++round) {
             const std::optional<double> floor = displayFloor(DISPLAY_FLOOR_EXECUTABLE, span);
             std::printf("%-32s %-40s %14.0f\n", "display floor (put + sync)", "tessera_display_floor",
                         floor.value_or(0));
             for (std::size_t k = 0; k < programs.size(); ++k) {
-                const std::string& program = programs[k];
-                const std::optional<Figures> figures = measure(program, speedCase.answers, span, countCalls);
+                const Program& program = programs[k];
+                const std::optional<Figures> figures = measure(program, speedCase, span, countCalls);
                 Row& row = rows[firstRow + k];
-                std::printf("%-32s %-40s ", speedCase.name, program.c_str());
+                std::printf("%-32s %-40s ", speedCase.name, program.name.c_str());
                 if (!figures) {
                     std::printf("did not start\n");
                     ++failures;

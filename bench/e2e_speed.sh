@@ -8,7 +8,9 @@
 # milliseconds per generation and, when strace is installed, system calls per generation.
 # Usage: bench/e2e_speed.sh [milliseconds measured per case, default 3000] [program ...]
 # Programs other than the one just built (say a build from before a change) are measured in turn
-# with it; the browser build follows, in headless Chromium.
+# with it, and so is the Windows build, run under Wine (wine:PATH.exe names such a program), with
+# one more case whose standard output goes to a file; the browser build follows, in headless
+# Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # golly brings bgolly, the independent engine measured beside Tessera.
@@ -48,8 +50,22 @@ if [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then
   milliseconds=$1
   programs=("${@:2}")
 fi
+# The Windows build joins when it can be built and run here.
+windows_build() {
+  if [ ! -x /usr/lib/wine/wine64 ] || ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+    echo "Wine or the Windows cross-compiler is not installed: no Windows figures" >&2
+    return
+  fi
+  if ! scripts/build-windows.sh build-windows >/dev/null; then
+    echo "the Windows build failed: no Windows figures" >&2
+    return
+  fi
+  echo wine:build-windows/app/tessera.exe
+}
+windows_program=$(windows_build)
+
 reference_rate
-build/bench/tessera_e2e_speed "$milliseconds" build/app/tessera "${programs[@]}"
+build/bench/tessera_e2e_speed "$milliseconds" build/app/tessera ${windows_program:+"$windows_program"} "${programs[@]}"
 scripts/build-web.sh build-web >/dev/null
 node bench/web_speed.mjs build-web/site "$milliseconds"
 reference_rate

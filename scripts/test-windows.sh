@@ -30,12 +30,6 @@ export DISPLAY=":$display_number"
 
 export WINEPREFIX="$PWD/$windows_build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 scripts/wine-prefix.sh "$WINEPREFIX"
-# One server for the whole run: each program then starts in a fraction of a second. Its output
-# goes nowhere, so it never holds a test's pipes open.
-"$wine_dir/wineserver64" -p </dev/null >/dev/null 2>&1
-# Wine's background services start with the first program of a session and inherit its output:
-# started here, they never hold a test's output pipe open after the test's program has ended.
-"$wine_dir/wine64" wineboot </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$windows_build" --output-on-failure --no-tests=error --timeout 600 --parallel "$(nproc)"
 TESSERA_WINDOWS_PROGRAM="$PWD/$windows_build/app/tessera.exe" "$linux_build/tests/wine_program_tests"

@@ -15,6 +15,7 @@
 #include "tests/support/dialogue_screen.h"
 #include "tests/support/program_run.h"
 #include "tests/support/pty_process.h"
+#include "tests/support/wine_console.h"
 #include "text/numbers.h"
 
 namespace {
@@ -34,17 +35,13 @@ std::string environmentValue(const char* name) {
     return value ? value : "";
 }
 
-// Wine's console takes keys from the terminal only when standard input is that terminal, and
-// leaves the terminal's own echo and line editing on: the terminal is put into raw mode first,
-// as a Windows console in mode 0 would be.
+// The clock frozen, for the expected worlds; without NO_FAKE_STAT Wine would see its prefix as out
+// of date and rebuild it.
 PtyOptions programOptions(std::string stdinPath = "", std::string stdoutPath = "") {
-    PtyOptions options;
-    options.argv = {"sh", "-c", "stty raw -echo </dev/tty && exec /usr/lib/wine/wine64 \"$0\" \"$@\"",
-                    environmentValue("TESSERA_WINDOWS_PROGRAM")};
-    // Without NO_FAKE_STAT Wine would see its prefix as out of date and rebuild it.
-    options.environment = frozenClockEnvironment();
-    options.environment.insert(options.environment.end(),
-                               {"NO_FAKE_STAT=1", "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="});
+    PtyOptions options = wineProgramOptions(environmentValue("TESSERA_WINDOWS_PROGRAM"));
+    const std::vector<std::string> frozenClock = frozenClockEnvironment();
+    options.environment.insert(options.environment.end(), frozenClock.begin(), frozenClock.end());
+    options.environment.push_back("NO_FAKE_STAT=1");
     options.stdinPath = std::move(stdinPath);
     options.stdoutPath = std::move(stdoutPath);
     return options;
