@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ clang libclang-rt-14-dev cmake make pkg-config
-  libx11-dev libxext-dev libhwy-dev
+  libx11-dev libx11-xcb-dev libxext-dev libhwy-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libfaketime libvterm-dev strace
   g++-mingw-w64-x86-64-posix wine64 googletest

@@ -1,16 +1,19 @@
 // The window thread: every Xlib call for a window happens here, on a display connection of the
 // window's own. Drawing threads reach it only through the canvas's paint requests.
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <xcb/xcb.h>
 
 #include <bit>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -33,7 +36,8 @@ char programName[] = "tessera";
 char programClass[] = "Tessera";
 
 // A failed request (say XShmAttach refused by a remote server) must not end the process; the
-// thread that made it checks this flag after a round trip.
+// thread that made it checks this flag after a round trip. Errors of requests without a reply
+// come among the window's events; the rest reach Xlib's error handler.
 thread_local bool protocolErrorSeen = false;
 
 int noteProtocolError(Display*, XErrorEvent*) {
@@ -59,6 +63,15 @@ void installErrorHandlers() {
 // The extension library's per-extension list of connections is not safe against connections of
 // two window threads opening and closing at the same moment; its changes take turns here.
 std::mutex connectionBookkeeping;
+
+// The connection's library hands out events it allocated with malloc.
+struct FreeEvent {
+    void operator()(xcb_generic_event_t* event) const { std::free(event); }
+};
+using Event = std::unique_ptr<xcb_generic_event_t, FreeEvent>;
+
+// The top bit of an event's type marks events sent by another client.
+constexpr std::uint8_t eventTypeBits = 0x7F;
 
 void releaseSharedPixels(std::uint32_t* pixels) { shmdt(pixels); }
 void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
@@ -93,10 +106,17 @@ private:
 
     // A shared-memory copy can report its end by an event; see sync.
     void copyImage(bool reportCompletion);
-    void handlePendingEvents(int mode);
-    void handle(const XEvent& event);
+    void handleEvents(bool readConnection);
+    void handle(const xcb_generic_event_t& event);
+    void handleExpose(const xcb_expose_event_t& event);
+    void handleClientMessage(const xcb_client_message_event_t& event);
+    bool connectionLost();
+    bool ended() { return closed_ || connectionLost(); }
 
     Display* display_ = nullptr;
+    // Events are taken from the connection's own queue: Xlib's reads the connection until a read
+    // fails each time it looks for events, a failing system call every round.
+    xcb_connection_t* connection_ = nullptr;
     bool connectionLost_ = false;
     bool closed_ = false;
     bool frameDestroyed_ = false; // by another client, before this thread could
@@ -153,11 +173,11 @@ bool X11Window::open(const FrameSettings& settings) {
     // buffer alone, without clearing to the background first.
     XSync(display_, False);
     XSetWindowBackgroundPixmap(display_, canvasWindow_, None);
-    // The first exposure is painted before openWindow returns, so it never shows pixels drawn
-    // after that.
-    handlePendingEvents(QueuedAfterFlush);
+    // The first exposure, which the round trip brought, is painted before openWindow returns, so
+    // it never shows pixels drawn after that.
+    handleEvents(false);
     XSync(display_, False);
-    return !connectionLost_;
+    return !connectionLost();
 }
 
 bool X11Window::openDisplay() {
@@ -170,6 +190,9 @@ bool X11Window::openDisplay() {
         if (!display_) std::this_thread::sleep_for(connectRetryPause);
     }
     if (!display_) return false;
+    // Allowed only before the connection is used.
+    XSetEventQueueOwner(display_, XCBOwnsEventQueue);
+    connection_ = XGetXCBConnection(display_);
     XSetIOErrorExitHandler(display_, noteConnectionLost, &connectionLost_);
     wmProtocols_ = atom("WM_PROTOCOLS");
     wmDeleteWindow_ = atom("WM_DELETE_WINDOW");
@@ -278,7 +301,8 @@ bool X11Window::createSharedImage(std::int32_t width, std::int32_t height, Pixel
     protocolErrorSeen = false;
     XShmAttach(display_, &segment_);
     XSync(display_, False);
-    segmentAttached_ = !protocolErrorSeen && !connectionLost_;
+    handleEvents(false);
+    segmentAttached_ = !protocolErrorSeen && !connectionLost();
     return segmentAttached_;
 }
 
@@ -303,7 +327,7 @@ bool X11Window::createCanvas(std::int32_t width, std::int32_t height) {
             XDestroyImage(image_);
             image_ = nullptr;
         }
-        if (connectionLost_ || !createPlainImage(width, height, memory)) return false;
+        if (connectionLost() || !createPlainImage(width, height, memory)) return false;
     }
     const bool machineOrder =
         (image_->byte_order == LSBFirst) == (std::endian::native == std::endian::little);
@@ -317,55 +341,61 @@ bool X11Window::createCanvas(std::int32_t width, std::int32_t height) {
 }
 
 bool X11Window::waitForRequests() {
-    pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0},
+    pollfd waits[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0},
                        {static_cast<int>(canvas_->requests().wakeUp().waitable()), POLLIN, 0}};
     for (;;) {
-        // Events a round trip has already read are handled without reading the connection,
-        // which is read only once the server has sent something: a read of an empty
-        // connection is a failing system call every round.
-        handlePendingEvents(QueuedAlready);
-        if (closed_ || connectionLost_) return false;
+        // Events an earlier read brought are handled without reading the connection, which is
+        // read only once the server has sent something.
+        handleEvents(false);
+        if (ended()) return false;
         if (poll(waits, 2, -1) < 0 && errno != EINTR) return false;
-        if (waits[0].revents != 0) handlePendingEvents(QueuedAfterReading);
-        if (closed_ || connectionLost_) return false;
+        if (waits[0].revents != 0) handleEvents(true);
+        if (ended()) return false;
         if (waits[1].revents & POLLIN) return true;
     }
 }
 
-// `mode` says how the first look for events may reach the server; later looks take only what
-// that one read, so the connection is not read again once it is empty.
-void X11Window::handlePendingEvents(int mode) {
-    while (!closed_ && !connectionLost_ && XEventsQueued(display_, mode) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        handle(event);
-        mode = QueuedAlready;
+// With `readConnection` the connection is read once first (say when poll found it readable);
+// otherwise only events already read are handled, without a system call.
+void X11Window::handleEvents(bool readConnection) {
+    Event event(readConnection ? xcb_poll_for_event(connection_)
+                               : xcb_poll_for_queued_event(connection_));
+    for (; event && !ended(); event.reset(xcb_poll_for_queued_event(connection_))) handle(*event);
+}
+
+// Reading events reports a lost connection only here; Xlib's exit handler notes it once one of
+// Xlib's own calls meets it.
+bool X11Window::connectionLost() {
+    if (xcb_connection_has_error(connection_)) connectionLost_ = true;
+    return connectionLost_;
+}
+
+void X11Window::handle(const xcb_generic_event_t& event) {
+    const int type = event.response_type & eventTypeBits;
+    if (type == 0) {
+        protocolErrorSeen = true;
+    } else if (segmentAttached_ && type == completionEventType_) {
+        completionPending_ = false;
+    } else if (type == XCB_EXPOSE) {
+        handleExpose(reinterpret_cast<const xcb_expose_event_t&>(event));
+    } else if (type == XCB_CLIENT_MESSAGE) {
+        handleClientMessage(reinterpret_cast<const xcb_client_message_event_t&>(event));
+    } else if (type == XCB_DESTROY_NOTIFY) {
+        if (reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window == frame_)
+            closed_ = frameDestroyed_ = true;
     }
 }
 
-void X11Window::handle(const XEvent& event) {
-    if (segmentAttached_ && event.type == completionEventType_) {
-        completionPending_ = false;
-        return;
-    }
-    switch (event.type) {
-    case Expose:
-        if (event.xexpose.window == canvasWindow_ && event.xexpose.count == 0) {
-            copyImage(false);
-            XFlush(display_);
-        }
-        break;
-    case ClientMessage:
-        if (event.xclient.window == frame_ && event.xclient.message_type == wmProtocols_ &&
-            static_cast<Atom>(event.xclient.data.l[0]) == wmDeleteWindow_)
-            closed_ = true;
-        break;
-    case DestroyNotify:
-        if (event.xdestroywindow.window == frame_) closed_ = frameDestroyed_ = true;
-        break;
-    default:
-        break;
-    }
+void X11Window::handleExpose(const xcb_expose_event_t& event) {
+    if (event.window != canvasWindow_ || event.count != 0) return;
+    copyImage(false);
+    XFlush(display_);
+}
+
+void X11Window::handleClientMessage(const xcb_client_message_event_t& event) {
+    if (event.window == frame_ && event.type == wmProtocols_ && event.format == 32 &&
+        event.data.data32[0] == wmDeleteWindow_)
+        closed_ = true;
 }
 
 void X11Window::copyImage(bool reportCompletion) {
@@ -391,10 +421,11 @@ void X11Window::sync() {
         XSync(display_, False);
         return;
     }
-    pollfd connection{ConnectionNumber(display_), POLLIN, 0};
-    for (int mode = QueuedAfterFlush;; mode = QueuedAfterReading) {
-        handlePendingEvents(mode);
-        if (!completionPending_ || protocolErrorSeen || closed_ || connectionLost_) break;
+    XFlush(display_);
+    pollfd connection{xcb_get_file_descriptor(connection_), POLLIN, 0};
+    for (bool readConnection = false;; readConnection = true) {
+        handleEvents(readConnection);
+        if (!completionPending_ || protocolErrorSeen || ended()) break;
         if (poll(&connection, 1, -1) < 0 && errno != EINTR) break;
     }
     completionPending_ = false;
