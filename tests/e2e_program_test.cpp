@@ -6,7 +6,9 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <ostream>
 #include <thread>
 
 #include "random_and_time/random.h"
@@ -154,12 +156,31 @@ TEST_F(ProgramTest, QuitRestoresTheTerminalModes) {
     EXPECT_EQ(after.c_oflag, fresh.c_oflag);
 }
 
-class SteppedFrames : public ProgramTest, public testing::WithParamInterface<RenderMode> {};
+struct SteppedCase {
+    RenderMode mode;
+    bool sharedMemory;
+};
+
+std::string steppedCaseName(const SteppedCase& stepped) {
+    return std::string(stepped.mode == RenderMode::shadesOfGrey ? "Grey" : "BlackWhite") +
+           (stepped.sharedMemory ? "" : "WithoutSharedMemory");
+}
+
+void PrintTo(const SteppedCase& stepped, std::ostream* out) { *out << steppedCaseName(stepped); }
+
+class SteppedFrames : public ProgramTest, public testing::WithParamInterface<SteppedCase> {};
 
 TEST_P(SteppedFrames, WindowShowsEachGenerationOfTheEngine) {
-    const RenderMode mode = GetParam();
+    const RenderMode mode = GetParam().mode;
     const int width = 40, height = 30;
-    PtyProcess program(programOptions());
+    PtyOptions options = programOptions();
+    if (!GetParam().sharedMemory) {
+        // In an IPC namespace of its own the program's memory segment is invisible to the server,
+        // which refuses to attach it: the window must send its pixels through the connection.
+        if (std::system("unshare --ipc true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no IPC namespaces here";
+        options.argv.insert(options.argv.begin(), {"unshare", "--ipc"});
+    }
+    PtyProcess program(options);
     startStepping(program, mode == RenderMode::shadesOfGrey ? "40\r30\r2\r16\r" : "40\r30\r1\r", "1/23/3");
     const XWindowId window = programWindow();
     ASSERT_NE(window, 0u);
@@ -183,7 +204,10 @@ TEST_P(SteppedFrames, WindowShowsEachGenerationOfTheEngine) {
     EXPECT_TRUE(exitedWith(program.waitForExit(stepTimeout), 0));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothRuleModes, SteppedFrames, testing::Values(RenderMode::blackWhite, RenderMode::shadesOfGrey));
+INSTANTIATE_TEST_SUITE_P(RuleModes, SteppedFrames,
+                         testing::Values(SteppedCase{RenderMode::blackWhite, true}, SteppedCase{RenderMode::shadesOfGrey, true},
+                                         SteppedCase{RenderMode::blackWhite, false}),
+                         [](const testing::TestParamInfo<SteppedCase>& info) { return steppedCaseName(info.param); });
 
 TEST_F(ProgramTest, DigitKeyRefillsAndXDrawsARandomRule) {
     const int width = 30, height = 20;
