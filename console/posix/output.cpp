@@ -93,7 +93,9 @@ void writeOutput(const char* bytes, std::size_t count) {
 void locate(std::int32_t row, std::int32_t column) {
     ConsoleState& state = consoleState();
     if (!state.screenIsTerminal) return;
-    const ScreenSize size = screenSize(state.screenHandle);
+    // Row and column 1 are on every screen, and 0 on none: only a larger coordinate needs the
+    // screen's size, which costs a system call.
+    const ScreenSize size = row > 1 || column > 1 ? screenSize(state.screenHandle) : ScreenSize{};
     const bool rowGiven = inRange(row, size.rows);
     const bool columnGiven = inRange(column, size.columns);
 
