@@ -6,11 +6,11 @@
 // Usage: tessera_e2e_speed [milliseconds per measurement] [program ...]
 // Several programs (say a build from before a change and one from after) are measured in turn,
 // three times over, so that a busy machine slows them alike and the spread of each shows; the
-// medians follow at the end. A program
-// given as wine:PATH.exe is the Windows build, run under Wine in a session of its own on the same
-// X server, its console shown on the pseudo-terminal through Wine's console; its processor time
-// is that of its own process, without the console's and Wine server's processes that serve it.
-// A last case sends standard output to a file, where the counter costs no console at all.
+// medians follow at the end. A program given as wine:PATH.exe is the Windows build, run under
+// Wine in a session of its own on the same X server, its console shown on the pseudo-terminal
+// through Wine's console; its processor time is that of its own process, without the console's
+// and Wine server's processes that serve it. A last case sends standard output to a file, where
+// the counter costs no console at all.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
