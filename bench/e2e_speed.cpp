@@ -2,6 +2,7 @@
 // redrawing its window every generation, and "Iteration: N" is read twice a known time apart.
 // Beside each figure: the display's floor measured on the same server just before
 // (tessera_display_floor), the processor time the program's own threads spent per generation,
+// also in units of the floor's conversion of one plane to pixels ("x convert"),
 // and, when strace is installed, the system calls per generation over a second, traced span.
 // Usage: tessera_e2e_speed [milliseconds per measurement] [program ...]
 // Several programs (say a build from before a change and one from after) are measured in turn,
@@ -266,19 +267,63 @@ private:
     bool ready_ = false;
 };
 
-std::optional<double> displayFloor(const std::string& floorProgram, std::chrono::milliseconds span) {
+// The floor's frames a second and the milliseconds its conversion of one plane took.
+struct Floor {
+    double framesPerSecond = 0;
+    double conversionMs = 0;
+};
+
+std::optional<Floor> displayFloor(const std::string& floorProgram, std::chrono::milliseconds span) {
     const std::optional<std::string> output = runForOutput({floorProgram, std::to_string(span.count())});
-    if (!output) return std::nullopt;
-    return std::atof(output->c_str());
+    Floor floor;
+    if (!output || !(std::istringstream(*output) >> floor.framesPerSecond >> floor.conversionMs)) return std::nullopt;
+    return floor;
 }
 
 // The middle value, or the mean of the middle two; 0 for none.
-double median(std::vector<double>& values) {
+double median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
     const std::size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
+
+// A line of the table; the processor time is also given in conversions of one plane to pixels,
+// the floor's, so that it compares across machines.
+void printFigures(const std::string& caseName, const std::string& program, const Figures& figures,
+                  const std::optional<Floor>& floor) {
+    std::printf("%-32s %-40s %14.0f %8.1f %11.3f %9.1f", caseName.c_str(), program.c_str(), figures.generationsPerSecond,
+                floor ? 100 * figures.generationsPerSecond / floor->framesPerSecond : 0.0, figures.processorMsPerGeneration,
+                floor ? figures.processorMsPerGeneration / floor->conversionMs : 0.0);
+    if (figures.systemCallsPerGeneration) std::printf(" %11.1f", *figures.systemCallsPerGeneration);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+// One program's figures in one case, round by round, each with the floor measured beside it.
+struct Row {
+    std::string caseName, program;
+    std::vector<Figures> figures;
+    std::vector<Floor> floors;
+
+    // The medians of the rounds, figure by figure.
+    void printMedians() const {
+        std::vector<double> rates, processorMs, calls, floorRates, conversions;
+        for (const Figures& round : figures) {
+            rates.push_back(round.generationsPerSecond);
+            processorMs.push_back(round.processorMsPerGeneration);
+            if (round.systemCallsPerGeneration) calls.push_back(*round.systemCallsPerGeneration);
+        }
+        for (const Floor& floor : floors) {
+            floorRates.push_back(floor.framesPerSecond);
+            conversions.push_back(floor.conversionMs);
+        }
+        const Figures middle{median(rates), median(processorMs),
+                             calls.empty() ? std::nullopt : std::optional<double>(median(calls))};
+        printFigures(caseName, program, middle,
+                     floors.empty() ? std::nullopt : std::optional<Floor>({median(floorRates), median(conversions)}));
+    }
+};
 
 } // namespace
 
@@ -310,54 +355,34 @@ int main(int argc, char** argv) {
     }
     const bool countCalls = haveStrace();
     if (!countCalls) std::printf("strace is not installed: no system call counts\n");
-    std::printf("%-32s %-40s %14s %8s %11s %11s\n", "case", "program", "generations/s", "% floor", "cpu ms/gen",
-                "calls/gen");
+    std::printf("%-32s %-40s %14s %8s %11s %9s %11s\n", "case", "program", "generations/s", "% floor", "cpu ms/gen",
+                "x convert", "calls/gen");
     // Three rounds, so that the median of each figure passes over one disturbed measurement.
     constexpr int rounds = 3;
-    struct Row {
-        std::string caseName, program;
-        std::vector<double> rates, percents, processorMs, calls;
-    };
     std::vector<Row> rows;
     int failures = 0;
     for (const SpeedCase& speedCase : cases) {
         const std::size_t firstRow = rows.size();
-        for (const Program& program : programs) rows.push_back({speedCase.name, program.name, {}, {}, {}, {}});
+        for (const Program& program : programs) rows.push_back({speedCase.name, program.name, {}, {}});
         for (int round = 0; round < rounds; ++round) {
-            const std::optional<double> floor = displayFloor(DISPLAY_FLOOR_EXECUTABLE, span);
-            std::printf("%-32s %-40s %14.0f\n", "display floor (put + sync)", "tessera_display_floor",
-                        floor.value_or(0));
+            const std::optional<Floor> floor = displayFloor(DISPLAY_FLOOR_EXECUTABLE, span);
+            std::printf("%-32s %-40s %14.0f %8s %11.3f\n", "display floor (put + sync)", "tessera_display_floor",
+                        floor ? floor->framesPerSecond : 0.0, "", floor ? floor->conversionMs : 0.0);
             for (std::size_t k = 0; k < programs.size(); ++k) {
-                const Program& program = programs[k];
-                const std::optional<Figures> figures = measure(program, speedCase, span, countCalls);
-                Row& row = rows[firstRow + k];
-                std::printf("%-32s %-40s ", speedCase.name, program.name.c_str());
+                const std::optional<Figures> figures = measure(programs[k], speedCase, span, countCalls);
                 if (!figures) {
-                    std::printf("did not start\n");
+                    std::printf("%-32s %-40s did not start\n", speedCase.name, programs[k].name.c_str());
                     ++failures;
                     continue;
                 }
-                const double percent = floor ? 100 * figures->generationsPerSecond / *floor : 0.0;
-                row.rates.push_back(figures->generationsPerSecond);
-                row.percents.push_back(percent);
-                row.processorMs.push_back(figures->processorMsPerGeneration);
-                std::printf("%14.0f %8.1f %11.3f", figures->generationsPerSecond, percent,
-                            figures->processorMsPerGeneration);
-                if (figures->systemCallsPerGeneration) {
-                    row.calls.push_back(*figures->systemCallsPerGeneration);
-                    std::printf(" %11.1f", *figures->systemCallsPerGeneration);
-                }
-                std::printf("\n");
-                std::fflush(stdout);
+                Row& row = rows[firstRow + k];
+                row.figures.push_back(*figures);
+                if (floor) row.floors.push_back(*floor);
+                printFigures(speedCase.name, programs[k].name, *figures, floor);
             }
         }
     }
     std::printf("\nmedians of %d rounds\n", rounds);
-    for (Row& row : rows) {
-        std::printf("%-32s %-40s %14.0f %8.1f %11.3f", row.caseName.c_str(), row.program.c_str(), median(row.rates),
-                    median(row.percents), median(row.processorMs));
-        if (!row.calls.empty()) std::printf(" %11.1f", median(row.calls));
-        std::printf("\n");
-    }
+    for (const Row& row : rows) row.printMedians();
     return failures == 0 ? 0 : 1;
 }
