@@ -68,6 +68,11 @@ async function openProgram(options = '') {
       await waitUntil('the program waits for a key', () => page.evaluate(() => Module._tesseraKeyWaiters()), (n) => n > 0);
       await program.typeTogether(keys);
     },
+    // stepWith, then the counter of the generation the keys let through.
+    async stepTo(keys, generation) {
+      await program.stepWith(keys);
+      await program.waitForText(`Iteration: ${generation}`);
+    },
     // The canvas's pixels as grey levels, row by row; null for a pixel that is not grey.
     canvas: () => page.evaluate(() => {
       const canvas = document.querySelector('.window canvas');
@@ -146,13 +151,11 @@ describe('the browser build', () => {
         ['frame', 'step', 'frame', 'step', 'frame', 'step', 'frame']);
       await program.waitForFrame(frames[0], 'the reset fill');
       for (let generation = 2; generation <= 4; ++generation) {
-        await program.stepWith(' ');
-        await program.waitForText(`Iteration: ${generation}`);
+        await program.stepTo(' ', generation);
         await program.waitForFrame(frames[generation - 1], `generation ${generation}`);
       }
       // s during the wait ends single-step mode: the counter runs on by itself.
-      await program.stepWith('s');
-      await program.waitForText('Iteration: 50');
+      await program.stepTo('s', 50);
       await program.type('q');
       await program.waitForEnd(0);
       await program.page.close();
@@ -164,10 +167,8 @@ describe('the browser build', () => {
     await startStepping(program, '30\r20\r1\r', '1/23/3');
     const [filled, fromFill, beforeX, notation, byNewRule] = expectedFrames(30, 20, 1, 0, '1/23/3',
       ['step', 'step', 'fill:9', 'frame', 'step', 'frame', 'step', 'frame', 'random-rule', 'step', 'frame']);
-    await program.stepWith(' 9');
-    await program.waitForText('Iteration: 2');
-    await program.stepWith(' ');
-    await program.waitForText('Iteration: 3');
+    await program.stepTo(' 9', 2);
+    await program.stepTo(' ', 3);
     await program.waitForFrame(filled, 'the 90% fill');
     await program.stepWith(' x');
     // The message stands on a line of its own below the counter, and the counter goes on below it.
@@ -177,8 +178,7 @@ describe('the browser build', () => {
     await program.stepWith(' ');
     await program.waitForScreen((s) => s.endsWith(`Iteration: 4\nNew rule: ${notation}\nIteration: 5`), 'the counter below');
     await program.waitForFrame(beforeX, 'stepped before the x');
-    await program.stepWith(' ');
-    await program.waitForText('Iteration: 6');
+    await program.stepTo(' ', 6);
     await program.waitForFrame(byNewRule, 'stepped by the new rule');
     await waitUntil('the program waits for a key', () => program.page.evaluate(() => Module._tesseraKeyWaiters()), (n) => n > 0);
     await program.page.keyboard.down('Control');
@@ -194,8 +194,7 @@ describe('the browser build', () => {
   test('r and n start again from the reset step and the rule dialogue', async () => {
     const program = await openProgram();
     await startStepping(program, '50\r40\r2\r100\r', '1/23/3');
-    await program.stepWith(' ');
-    await program.waitForText('Iteration: 2');
+    await program.stepTo(' ', 2);
     // The space releases the wait; the r behind it is polled by the next generation.
     await program.stepWith(' r');
     await program.waitForScreen((s) => s.endsWith('\nIteration: 1'), 'the counter from 1 again');
