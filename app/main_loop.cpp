@@ -77,9 +77,8 @@ void resetWorld(ProgramState& state) {
 namespace {
 template <class Cell>
 void drawRows(const World& world) {
-    // Each row of cells is contiguous in the World, as each row of pixels is in the buffer.
-    for (std::int32_t j = 1; j <= world.height(); ++j)
-        setPixelRow(0, j - 1, world.row<Cell>(j, world.currentPlane()) + 1, world.width());
+    // Rows 1..H of the plane, without their wrap-around cells, are the buffer's rows 0..H-1.
+    setPixelRows(0, 0, world.row<Cell>(1, world.currentPlane()) + 1, world.rowStride(), world.width(), world.height());
 }
 } // namespace
 

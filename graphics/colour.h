@@ -44,4 +44,11 @@ struct PixelFormat {
     static void commonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels);
     static void commonGreyPixels(const std::uint16_t* greys, std::size_t count, std::uint32_t* pixels);
     static void commonGreyPixels(const std::uint8_t* greys, std::size_t count, std::uint32_t* pixels);
+    // commonGreyPixels for `rows` rows of `width` levels, each row `stride` levels after the one
+    // before, into one run of width * rows pixels; written around the caches, for a buffer the
+    // window system reads next.
+    static void commonGreyPixelRows(const std::uint16_t* greys, std::ptrdiff_t stride, std::size_t width,
+                                    std::size_t rows, std::uint32_t* pixels);
+    static void commonGreyPixelRows(const std::uint8_t* greys, std::ptrdiff_t stride, std::size_t width,
+                                    std::size_t rows, std::uint32_t* pixels);
 };

@@ -141,6 +141,26 @@ void setGreyRow(std::int32_t x, std::int32_t y, const Grey* greys, std::int32_t 
     const std::int32_t drawn = std::int32_t(std::min<std::int64_t>(count, std::int64_t(INT32_MAX) - x + 1));
     for (std::int32_t k = 0; k < drawn; ++k) setPixelOffTarget(x + k, y, rgb(greys[k], greys[k], greys[k]));
 }
+bool blockFillsTargetRows(const DrawingTarget& target, std::int32_t x, std::int32_t count, std::int32_t y,
+                          std::int32_t rows) {
+    return x == 0 && std::size_t(count) == target.columns && y >= 0 &&
+           std::int64_t(y) + rows <= std::int64_t(target.rows);
+}
+
+template <class Grey>
+void setGreyRows(std::int32_t x, std::int32_t y, const Grey* greys, std::ptrdiff_t stride, std::int32_t count,
+                 std::int32_t rows) {
+    if (count <= 0 || rows <= 0) return;
+    const DrawingTarget& target = drawingTarget;
+    if (!blockFillsTargetRows(target, x, count, y, rows)) resolveOnFirstDraw();
+    if (blockFillsTargetRows(target, x, count, y, rows)) {
+        PixelFormat::commonGreyPixelRows(greys, stride, std::size_t(count), std::size_t(rows),
+                                         target.pixels + std::size_t(y) * target.columns);
+        *target.lastPoint = {count - 1, y + rows - 1};
+        return;
+    }
+    for (std::int32_t k = 0; k < rows; ++k) setGreyRow(x, y + k, greys + k * stride, count);
+}
 } // namespace
 
 void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std::int32_t count) {
@@ -153,4 +173,14 @@ void setPixelRow(std::int32_t x, std::int32_t y, const std::uint16_t* greys, std
 
 void setPixelRow(std::int32_t x, std::int32_t y, const std::uint8_t* greys, std::int32_t count) {
     setGreyRow(x, y, greys, count);
+}
+
+void setPixelRows(std::int32_t x, std::int32_t y, const std::uint16_t* greys, std::ptrdiff_t stride,
+                  std::int32_t count, std::int32_t rows) {
+    setGreyRows(x, y, greys, stride, count, rows);
+}
+
+void setPixelRows(std::int32_t x, std::int32_t y, const std::uint8_t* greys, std::ptrdiff_t stride,
+                  std::int32_t count, std::int32_t rows) {
+    setGreyRows(x, y, greys, stride, count, rows);
 }

@@ -54,6 +54,15 @@ void setPixelRow(std::int32_t x, std::int32_t y, const std::int32_t* greys, std:
 void setPixelRow(std::int32_t x, std::int32_t y, const std::uint16_t* greys, std::int32_t count);
 void setPixelRow(std::int32_t x, std::int32_t y, const std::uint8_t* greys, std::int32_t count);
 
+// setPixelRow(x, y + k, greys + k * stride, count) for each k in 0..rows-1: a block of cells as
+// the program draws a whole plane. A block that fills whole rows of the thread's ready drawing
+// target goes into the buffer in one pass that bypasses the processor's caches, since the window
+// system reads the buffer next, often on another core.
+void setPixelRows(std::int32_t x, std::int32_t y, const std::uint16_t* greys, std::ptrdiff_t stride,
+                  std::int32_t count, std::int32_t rows);
+void setPixelRows(std::int32_t x, std::int32_t y, const std::uint8_t* greys, std::ptrdiff_t stride,
+                  std::int32_t count, std::int32_t rows);
+
 inline void setPixel(double x, double y, ColourValue colour, bool relative = false) {
     if (relative)
         setPixelRelative(x, y, colour);

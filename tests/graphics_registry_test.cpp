@@ -135,6 +135,46 @@ TEST(SetPixelRow, EqualsSetPixelForEachCellInBufferedMode) {
     expectRowsEqualPixels<std::uint8_t>({0, 1, 128, 254, 255, 77, 200, 3, 17, 100, 250, 9});
 }
 
+// Blocks filling whole rows (drawn in one pass, starting off and on a vector boundary, on a
+// canvas narrower than a vector too), running past the bottom or above the top, narrower than
+// the canvas, and on another layout, each equal to its rows drawn one by one.
+template <class Grey>
+void expectBlocksEqualRows(std::int32_t width) {
+    constexpr std::int32_t height = 6;
+    const std::ptrdiff_t stride = width + 3;
+    std::vector<Grey> greys(std::size_t(stride) * height);
+    for (std::size_t k = 0; k < greys.size(); ++k) greys[k] = Grey(k * 37 % 300);
+    const struct {
+        std::int32_t x, y, count, rows;
+    } blocks[] = {{0, 0, width, height}, {0, 1, width, 3}, {0, 4, width, 3},  {0, -1, width, 2},
+                  {1, 2, width - 2, 2}, {0, 5, width, 1}, {0, 0, width, 0}};
+    for (const PixelFormat format : {PixelFormat{}, PixelFormat{false, true}}) {
+        EnteredWindow byBlock(0x7700, width, height, format), byRow(0x7800, width, height, format);
+        for (const auto& block : blocks) {
+            attachWindow(byBlock.frame(), 0, bufferedRedraw);
+            setPixelRows(block.x, block.y, greys.data(), stride, block.count, block.rows);
+            attachWindow(byRow.frame(), 0, bufferedRedraw);
+            for (std::int32_t k = 0; k < block.rows; ++k)
+                setPixelRow(block.x, block.y + k, greys.data() + k * stride, block.count);
+
+            for (std::int32_t y = 0; y < height; ++y)
+                for (std::int32_t x = 0; x < width; ++x)
+                    ASSERT_EQ(byBlock.canvas().pixelAt(x, y), byRow.canvas().pixelAt(x, y))
+                        << x << "," << y << " after the block at " << block.x << "," << block.y << ", "
+                        << block.rows << " rows of " << width << ", " << sizeof(Grey) << "-byte cells";
+            EXPECT_EQ(byBlock.canvas().lastPoint().x, byRow.canvas().lastPoint().x);
+            EXPECT_EQ(byBlock.canvas().lastPoint().y, byRow.canvas().lastPoint().y);
+        }
+    }
+}
+
+TEST(SetPixelRows, EqualsSetPixelRowForEachRow) {
+    for (const std::int32_t width : {40, 10, 77}) {
+        expectBlocksEqualRows<std::uint16_t>(width);
+        expectBlocksEqualRows<std::uint8_t>(width);
+    }
+}
+
 TEST(CanvasCache, RemovalMakesTheCanvasVanishAndReleasesItAtTheNextOperation) {
     auto window = std::make_unique<EnteredWindow>(0x7500, 6, 6);
     attachWindow(window->frame(), 0, bufferedRedraw);
