@@ -78,7 +78,8 @@ namespace {
 template <class Cell>
 void drawRows(const World& world) {
     // Rows 1..H of the plane, without their wrap-around cells, are the buffer's rows 0..H-1.
-    setPixelRows(0, 0, world.row<Cell>(1, world.currentPlane()) + 1, world.rowStride(), world.width(), world.height());
+    setPixelRows(0, 0, world.row<Cell>(1, world.currentPlane()) + 1, world.rowStride(), world.width(),
+                 world.height());
 }
 } // namespace
 

@@ -141,6 +141,7 @@ void setGreyRow(std::int32_t x, std::int32_t y, const Grey* greys, std::int32_t 
     const std::int32_t drawn = std::int32_t(std::min<std::int64_t>(count, std::int64_t(INT32_MAX) - x + 1));
     for (std::int32_t k = 0; k < drawn; ++k) setPixelOffTarget(x + k, y, rgb(greys[k], greys[k], greys[k]));
 }
+
 bool blockFillsTargetRows(const DrawingTarget& target, std::int32_t x, std::int32_t count, std::int32_t y,
                           std::int32_t rows) {
     return x == 0 && std::size_t(count) == target.columns && y >= 0 &&
@@ -159,7 +160,9 @@ void setGreyRows(std::int32_t x, std::int32_t y, const Grey* greys, std::ptrdiff
         *target.lastPoint = {count - 1, y + rows - 1};
         return;
     }
-    for (std::int32_t k = 0; k < rows; ++k) setGreyRow(x, y + k, greys + k * stride, count);
+    // Rows past the largest 32-bit position do not exist, as in setGreyRow.
+    const std::int32_t drawn = std::int32_t(std::min<std::int64_t>(rows, std::int64_t(INT32_MAX) - y + 1));
+    for (std::int32_t k = 0; k < drawn; ++k) setGreyRow(x, y + k, greys + k * stride, count);
 }
 } // namespace
 

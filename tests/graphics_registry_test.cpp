@@ -136,8 +136,8 @@ TEST(SetPixelRow, EqualsSetPixelForEachCellInBufferedMode) {
 }
 
 // Blocks filling whole rows (drawn in one pass, starting off and on a vector boundary, on a
-// canvas narrower than a vector too), running past the bottom or above the top, narrower than
-// the canvas, and on another layout, each equal to its rows drawn one by one.
+// canvas narrower than a vector too), running past the bottom, the top or the last 32-bit row,
+// narrower than the canvas, and on another layout, each equal to its rows drawn one by one.
 template <class Grey>
 void expectBlocksEqualRows(std::int32_t width) {
     constexpr std::int32_t height = 6;
@@ -147,14 +147,14 @@ void expectBlocksEqualRows(std::int32_t width) {
     const struct {
         std::int32_t x, y, count, rows;
     } blocks[] = {{0, 0, width, height}, {0, 1, width, 3}, {0, 4, width, 3},  {0, -1, width, 2},
-                  {1, 2, width - 2, 2}, {0, 5, width, 1}, {0, 0, width, 0}};
+                  {1, 2, width - 2, 2}, {0, 5, width, 1}, {0, 0, width, 0}, {0, INT32_MAX - 1, width, 3}};
     for (const PixelFormat format : {PixelFormat{}, PixelFormat{false, true}}) {
         EnteredWindow byBlock(0x7700, width, height, format), byRow(0x7800, width, height, format);
         for (const auto& block : blocks) {
             attachWindow(byBlock.frame(), 0, bufferedRedraw);
             setPixelRows(block.x, block.y, greys.data(), stride, block.count, block.rows);
             attachWindow(byRow.frame(), 0, bufferedRedraw);
-            for (std::int32_t k = 0; k < block.rows; ++k)
+            for (std::int32_t k = 0; k < block.rows && std::int64_t(block.y) + k <= INT32_MAX; ++k)
                 setPixelRow(block.x, block.y + k, greys.data() + k * stride, block.count);
 
             for (std::int32_t y = 0; y < height; ++y)
