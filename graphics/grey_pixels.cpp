@@ -1,5 +1,5 @@
-// PixelFormat::commonGreyPixels, compiled once per vector instruction set; the widest the
-// processor has is picked at the first call.
+// PixelFormat::commonGreyPixels and commonGreyPixelRows, compiled once per vector instruction
+// set; the widest the processor has is picked at the first call.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "graphics/grey_pixels.cpp"
 #include "hwy/foreach_target.h" // IWYU pragma: keep

@@ -135,8 +135,8 @@ TEST(SetPixelRow, EqualsSetPixelForEachCellInBufferedMode) {
     expectRowsEqualPixels<std::uint8_t>({0, 1, 128, 254, 255, 77, 200, 3, 17, 100, 250, 9});
 }
 
-// Blocks filling whole rows (drawn in one pass, starting off and on a vector boundary, on a
-// canvas narrower than a vector too), running past the bottom, the top or the last 32-bit row,
+// Blocks filling whole rows (drawn in one pass, starting at different distances from a vector
+// boundary, on a canvas narrower than a vector too), running past the bottom, the top or the last 32-bit row,
 // narrower than the canvas, and on another layout, each equal to its rows drawn one by one.
 template <class Grey>
 void expectBlocksEqualRows(std::int32_t width) {
