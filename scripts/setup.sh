@@ -10,7 +10,7 @@ packages=(
   xvfb xauth libfaketime libvterm-dev strace
   g++-mingw-w64-x86-64-posix wine64 googletest
   emscripten chromium
-  dpkg-dev lintian desktop-file-utils groff-base unzip
+  dpkg-dev lintian desktop-file-utils groff-base unzip python3
   "$@"
 )
 # The browser build's page and tests take their packages with npm; a Node.js that brings its own
