@@ -1,7 +1,7 @@
 # What cmake --install puts in place and the packages made of it with CPack: a .deb laid out as
 # Debian's games are, whose run-time dependencies dpkg-shlibdeps finds from the program's
-# libraries; for Windows a .zip holding tessera.exe with its README.txt and LICENSE.txt; for the
-# browser a .zip of the page's folder.
+# libraries; for Windows a .zip holding tessera.exe, for the browser a .zip of the page's folder,
+# each with its README.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt.
 set(CPACK_PACKAGE_NAME tessera)
 set(CPACK_PACKAGE_VENDOR "Tessera developers")
 set(CPACK_PACKAGE_CONTACT "Tessera developers <tessera@example.org>")
@@ -20,28 +20,56 @@ set(CPACK_STRIP_FILES ON)
 set(packaging_sources ${PROJECT_SOURCE_DIR}/packaging)
 set(packaging_made ${PROJECT_BINARY_DIR}/packaging)
 
-if(EMSCRIPTEN)
+if(EMSCRIPTEN OR WIN32)
+  # Both .zip files unpack into one folder named after the package, its version and platform,
+  # which holds the program with README.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt.
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME web)
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-  set(CPACK_STRIP_FILES OFF)
-  # The page's folder: the program's script, module and workers' script, the page, the terminal
-  # widget (from web/'s npm packages) and the server.
-  set(page ${PROJECT_SOURCE_DIR}/web)
-  install(FILES $<TARGET_FILE:tessera> $<TARGET_FILE_DIR:tessera>/tessera.wasm
-    $<TARGET_FILE_DIR:tessera>/tessera.worker.js ${page}/index.html ${page}/page.js ${page}/page.css
-    ${page}/node_modules/@xterm/xterm/lib/xterm.js ${page}/node_modules/@xterm/xterm/css/xterm.css
-    DESTINATION .)
-  install(PROGRAMS ${page}/serve.py DESTINATION .)
-elseif(WIN32)
-  set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME windows-x86_64)
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-  # Read in Notepad and typed to the console, so their lines end in 13, 10.
-  configure_file(${packaging_sources}/README.txt.in ${packaging_made}/README.txt @ONLY NEWLINE_STYLE CRLF)
-  configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${packaging_made}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
-  install(TARGETS tessera RUNTIME DESTINATION .)
-  install(FILES ${packaging_made}/README.txt ${packaging_made}/LICENSE.txt DESTINATION .)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  if(EMSCRIPTEN)
+    set(CPACK_SYSTEM_NAME web)
+    set(CPACK_STRIP_FILES OFF)
+    set(README_PLATFORM "for the browser")
+    set(README_CARRIER "the page")
+    set(readme_starting ${packaging_sources}/README-web.txt.in)
+    set(text_newlines UNIX)
+    set(page ${PROJECT_SOURCE_DIR}/web)
+    set(xterm ${page}/node_modules/@xterm/xterm)
+  else()
+    set(CPACK_SYSTEM_NAME windows-x86_64)
+    set(README_PLATFORM "for Windows")
+    set(README_CARRIER "tessera.exe")
+    set(readme_starting ${packaging_sources}/README-windows.txt.in)
+    # Read in Notepad and typed to the console, so their lines end in 13, 10.
+    set(text_newlines CRLF)
+  endif()
+  set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
+  set(TESSERA_PACKAGE_FOLDER ${CPACK_PACKAGE_FILE_NAME})
+
+  # README.txt: the text both platforms share, with this platform's way of starting Tessera in
+  # its place.
+  set(README_TITLE "Tessera ${PROJECT_VERSION} ${README_PLATFORM}")
+  string(LENGTH "${README_TITLE}" title_length)
+  string(REPEAT "=" ${title_length} README_TITLE_RULE)
+  file(READ ${packaging_sources}/README.txt.in readme)
+  file(READ ${readme_starting} starting)
+  string(REPLACE "@README_STARTING@\n" "${starting}" readme "${readme}")
+  file(CONFIGURE OUTPUT ${packaging_made}/README.txt CONTENT "${readme}" @ONLY NEWLINE_STYLE ${text_newlines})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${packaging_sources}/README.txt.in ${readme_starting})
+  configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${packaging_made}/LICENSE.txt @ONLY NEWLINE_STYLE ${text_newlines})
+  include(${PROJECT_SOURCE_DIR}/cmake/third_party_notices.cmake)
+  install(FILES ${packaging_made}/README.txt ${packaging_made}/LICENSE.txt
+    ${packaging_made}/THIRD-PARTY-NOTICES.txt DESTINATION .)
+
+  if(EMSCRIPTEN)
+    # The page's folder: the program's script, module and workers' script, the page, the
+    # terminal widget (from web/'s npm packages) and the server.
+    install(FILES $<TARGET_FILE:tessera> $<TARGET_FILE_DIR:tessera>/tessera.wasm
+      $<TARGET_FILE_DIR:tessera>/tessera.worker.js ${page}/index.html ${page}/page.js ${page}/page.css
+      ${xterm}/lib/xterm.js ${xterm}/css/xterm.css DESTINATION .)
+    install(PROGRAMS ${page}/serve.py DESTINATION .)
+  else()
+    install(TARGETS tessera RUNTIME DESTINATION .)
+  endif()
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
