@@ -11,7 +11,8 @@ import sys
 
 class PageHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      ".wasm": "application/wasm", ".js": "text/javascript"}
+                      ".wasm": "application/wasm", ".js": "text/javascript",
+                      ".txt": "text/plain; charset=utf-8"}
 
     def end_headers(self):
         self.send_header("Cross-Origin-Opener-Policy", "same-origin")
