@@ -32,8 +32,8 @@ std::string optionLine(std::string_view names, std::string_view what) {
 std::string keyLines() {
     std::string lines;
     for (const KeyCommand& command : keyCommands) {
-        std::string keys = command.lowest;
-        if (std::string_view(command.lowest) != command.highest) keys += std::string("-") + command.highest;
+        std::string keys(1, char(command.lowest));
+        if (command.lowest != command.highest) keys += "-" + std::string(1, char(command.highest));
         keys.resize(5, ' ');
         lines += "  " + keys + command.summary + "\n";
     }

@@ -34,12 +34,14 @@ void askRules(ProgramState& state) {
     printLine("[1.] Conway-Style [B/W]");
     printLine(" 2.  Shades of Grey");
     print("  -->");
+    Rule rule = state.simulation.rule();
     // Only a typed value of exactly 2 selects grey; the number is compared unrounded.
-    state.rule.mode = toNumber(readLine()) == 2 ? RenderMode::shadesOfGrey : RenderMode::blackWhite;
-    if (state.rule.mode == RenderMode::shadesOfGrey) {
+    rule.mode = toNumber(readLine()) == 2 ? RenderMode::shadesOfGrey : RenderMode::blackWhite;
+    if (rule.mode == RenderMode::shadesOfGrey) {
         print("Speed 1-128 [16] -->");
-        state.rule.greySpeed = clampGreySpeed(readNumberAnswer());
+        rule.greySpeed = clampGreySpeed(readNumberAnswer());
     }
+    state.simulation.setRule(rule);
 }
 
 struct RuleExample {
@@ -108,10 +110,11 @@ Stage runRuleDialogue(ProgramState& state) {
         state.exitCode = failureExitCode;
         return Stage::end;
     }
-    parseRule(state.rule, answer);
+    Rule rule = state.simulation.rule();
+    parseRule(rule, answer);
+    state.simulation.setRule(rule);
     printLegend();
-    state.world.create(state.width, state.height, cellWidthFor(state.rule.mode));
-    if (!state.world.exists()) {
+    if (!state.simulation.createWorld(state.width, state.height)) {
         reportFailure("not enough memory for a world of " + countText(state.width) + " x " +
                       countText(state.height) + " cells");
         state.exitCode = failureExitCode;

@@ -1,7 +1,6 @@
 #include "app/key_commands.h"
 
 #include "console/console.h"
-#include "engine/fills.h"
 #include "random_and_time/random.h"
 #include "text/numbers.h"
 #include "text/strings.h"
@@ -22,57 +21,62 @@ Text drawRuleDigits() {
     return digits;
 }
 
-KeyOutcome reset(ProgramState&, const Text&) {
+KeyOutcome reset(ProgramState&, Key) {
     clearCounterLine();
     return KeyOutcome::reset;
 }
 
-KeyOutcome askNewRule(ProgramState&, const Text&) {
+KeyOutcome askNewRule(ProgramState&, Key) {
     clearCounterLine();
     return KeyOutcome::newRules;
 }
 
 // Size 1 and Survive and Born drawn digit by digit (each of 0..8 with probability 4/10), then
 // "New rule: " and the rule's notation on a line of its own.
-KeyOutcome drawRandomRule(ProgramState& state, const Text&) {
-    state.rule.size = 1;
-    storeText(state.rule.survive, drawRuleDigits());
-    storeText(state.rule.born, drawRuleDigits());
+KeyOutcome drawRandomRule(ProgramState& state, Key) {
+    Rule rule = state.simulation.rule();
+    rule.size = 1;
+    storeText(rule.survive, drawRuleDigits());
+    storeText(rule.born, drawRuleDigits());
+    state.simulation.setRule(rule);
     newLine();
-    print("New rule: " + formatRule(state.rule));
+    print("New rule: " + formatRule(rule));
     newLine();
     return KeyOutcome::carryOn;
 }
 
-KeyOutcome quit(ProgramState&, const Text&) { return KeyOutcome::quit; }
+KeyOutcome quit(ProgramState&, Key) { return KeyOutcome::quit; }
 
-KeyOutcome toggleSingleStep(ProgramState& state, const Text&) {
+KeyOutcome toggleSingleStep(ProgramState& state, Key) {
     state.singleStep = !state.singleStep;
     return KeyOutcome::carryOn;
 }
 
-KeyOutcome refillAtDensity(ProgramState& state, const Text& digit) {
-    densityFill(state.world, state.world.currentPlane(), digit[0] - '0');
+KeyOutcome refillAtDensity(ProgramState& state, Key digit) {
+    state.simulation.refill(digit.code() - '0');
     return KeyOutcome::carryOn;
 }
 
-bool takes(const KeyCommand& command, const Text& key) {
-    return compareText(command.lowest, key) <= 0 && compareText(key, command.highest) <= 0;
+// Character keys compare as the one-character texts they are; a key without a character sorts
+// below every command's keys.
+bool takes(const KeyCommand& command, Key key) {
+    return key.isCharacter() && command.lowest <= key.code() && key.code() <= command.highest;
 }
+
+constexpr KeyCommand commandTable[] = {
+    {'r', 'r', "R = Reset [also - 0-9 for % fill]", "reset", reset},
+    {'n', 'n', "N = New Rules", "new rule", askNewRule},
+    {'x', 'x', "X = Random Rules", "random rule", drawRandomRule},
+    {'q', 'q', "Q = Quit", "quit", quit},
+    {'s', 's', "S = Step On/Off", "single-step on/off", toggleSingleStep},
+    {'0', '9', nullptr, "refill the world at one of ten densities", refillAtDensity},
+};
 
 } // namespace
 
-const std::array<KeyCommand, 6> keyCommands = {{
-    {"r", "r", "R = Reset [also - 0-9 for % fill]", "reset", reset, false},
-    {"n", "n", "N = New Rules", "new rule", askNewRule, false},
-    {"x", "x", "X = Random Rules", "random rule", drawRandomRule, false},
-    {"q", "q", "Q = Quit", "quit", quit, false},
-    {"s", "s", "S = Step On/Off", "single-step on/off", toggleSingleStep, true},
-    {"0", "9", nullptr, "refill the world at one of ten densities", refillAtDensity, false},
-}};
+const std::span<const KeyCommand> keyCommands = commandTable;
 
-const KeyCommand* findKeyCommand(const Text& key) {
-    if (key.empty()) return nullptr; // the usual case: no key was waiting
+const KeyCommand* findKeyCommand(Key key) {
     for (const KeyCommand& command : keyCommands) {
         if (takes(command, key)) return &command;
     }

@@ -1,7 +1,8 @@
 #pragma once
-#include <array>
+#include <span>
 
 #include "app/program_state.h"
+#include "console/key.h"
 
 // What the main loop does after a key has been acted on.
 enum class KeyOutcome {
@@ -11,25 +12,21 @@ enum class KeyOutcome {
     quit,     // end at once
 };
 
-// One key command: the keys it takes, its line in the legend, what it does, and whether a
-// generation step started before the key was read stays valid after it.
+// One key command: the keys it takes, its line in the legend, and what it does.
 struct KeyCommand {
-    // Takes every polled key (lower-cased) from lowest to highest in byte-wise order: one letter,
-    // or the run of digits.
-    const char* lowest;
-    const char* highest;
+    // Takes every character key from lowest to highest: one letter, or the run of digits.
+    unsigned char lowest;
+    unsigned char highest;
     // Its line in the legend, or nullptr when another command's line announces it.
     const char* legendLine;
     // What it does, in the words of --help.
     const char* summary;
-    KeyOutcome (*act)(ProgramState& state, const Text& key);
-    // It leaves the current plane and the rule as they are.
-    bool keepsEarlyStep;
+    KeyOutcome (*act)(ProgramState& state, Key key);
 };
 
 // Every key command, in the legend's order.
-extern const std::array<KeyCommand, 6> keyCommands;
+extern const std::span<const KeyCommand> keyCommands;
 
-// The command that takes a polled key, already lower-cased; nullptr for any other text, the empty
-// one included, which does nothing.
-const KeyCommand* findKeyCommand(const Text& key);
+// The command that takes a key, already lower-cased; nullptr for any other key, and for no key,
+// which do nothing.
+const KeyCommand* findKeyCommand(Key key);

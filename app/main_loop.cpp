@@ -3,7 +3,6 @@
 #include "app/failure_report.h"
 #include "app/key_commands.h"
 #include "console/console.h"
-#include "engine/fills.h"
 #include "text/numbers.h"
 
 namespace {
@@ -13,88 +12,54 @@ void countAndShowIteration(ProgramState& state) {
     printAtLineStart("Iteration: " + countText(static_cast<Number>(state.iteration)));
 }
 
-void startNextStep(ProgramState& state) {
-    state.generator.startStep(state.world, state.rule);
-    state.nextStepStarted = true;
-}
-
-// Drawing and the generation step both only read the current plane, so the step runs on the
-// worker threads while this thread draws; nothing is shown before redraw, which follows both, so
-// the window still shows the generation that was current before the step. The step is often
-// under way already, started early by the generation before.
-void drawAndComputeNextGeneration(ProgramState& state) {
-    if (!state.nextStepStarted) startNextStep(state);
-    drawCurrentPlane(state);
-    state.generator.finishStep();
-    state.nextStepStarted = false;
-    state.world.flip();
-}
-
-// Lets an early step end before anything else touches the World or the rules; its result is
-// thrown away. Written over by the next step, the next plane has no reader until then.
-void dropEarlyStep(ProgramState& state) {
-    state.generator.finishStep();
-    state.nextStepStarted = false;
-}
-
-// Polls one key and acts on it. A key that changes the current plane or the rule first drops
-// the step started early from them; no key, and any key without a command, change nothing.
+// Polls one key and acts on it; no key, and any key without a command, change nothing.
 KeyOutcome actOnPolledKey(ProgramState& state) {
-    const Text key = lowerCase(pollKey());
+    const Key key = lowerCase(pollKey());
     const KeyCommand* command = findKeyCommand(key);
-    if (command == nullptr) return KeyOutcome::carryOn;
-    if (!command->keepsEarlyStep) dropEarlyStep(state);
-    return command->act(state, key);
+    return command ? command->act(state, key) : KeyOutcome::carryOn;
 }
 
 // Only s, of all the keys, does anything here: it ends single-step mode.
 void waitForStep(ProgramState& state) {
     if (!state.singleStep) return;
-    if (lowerCase(waitKey()) == "s") state.singleStep = false;
+    if (lowerCase(waitKey()) == Key::character('s')) state.singleStep = false;
 }
 
-// The window service reports a closed window, and one that never opened, as a canvas width of 0.
+// A window that never opened ends the run as a failure, said on standard error.
 Stage endTest(ProgramState& state) {
-    if (storeInt32(static_cast<Number>(canvasSize().width)) != 0) return Stage::generation;
-    dropEarlyStep(state);
+    if (windowIsOpen()) return Stage::generation;
     if (state.window == 0) {
-        const Text display = displayName();
-        reportFailure("the graphic window could not be opened on display \"" + display + "\"" +
-                      (display.empty() ? " (DISPLAY is not set)" : ""));
+        reportFailure(windowOpenFailure());
         state.exitCode = failureExitCode;
     }
     return Stage::end;
 }
 
-} // namespace
-
-void resetWorld(ProgramState& state) {
-    resetFill(state.world);
-    state.world.makeCurrent(1);
-    state.iteration = 0;
-}
-
-namespace {
 template <class Cell>
 void drawRows(const World& world) {
     // Rows 1..H of the plane, without their wrap-around cells, are the buffer's rows 0..H-1.
     setPixelRows(0, 0, world.row<Cell>(1, world.currentPlane()) + 1, world.rowStride(), world.width(),
                  world.height());
 }
+
 } // namespace
 
-void drawCurrentPlane(const ProgramState& state) {
-    if (state.world.cellWidth() == CellWidth::oneByte) return drawRows<std::uint8_t>(state.world);
-    drawRows<std::uint16_t>(state.world);
+void resetWorld(ProgramState& state) {
+    state.simulation.reset();
+    state.iteration = 0;
 }
 
+void drawCurrentPlane(const World& world) {
+    if (world.cellWidth() == CellWidth::oneByte) return drawRows<std::uint8_t>(world);
+    drawRows<std::uint16_t>(world);
+}
+
+// The drawing only reads the current plane, so it runs while the step computes the next one;
+// nothing is shown before redraw, so the window still shows the generation that was current
+// before the step.
 Stage runGeneration(ProgramState& state) {
     countAndShowIteration(state);
-    drawAndComputeNextGeneration(state);
-    // The next step reads only the current plane and the rule, which nothing changes before the
-    // next generation unless a key does: started now, it runs on the worker threads while this
-    // thread waits for the redraw, and a key that would change its input drops it again.
-    startNextStep(state);
+    state.simulation.advance(drawCurrentPlane);
     redraw();
     switch (actOnPolledKey(state)) {
     case KeyOutcome::quit: return Stage::end;

@@ -5,7 +5,7 @@
 
 #include "engine/fast_generation.h"
 #include "engine/fast_generation_kernel.h"
-#include "engine/headless_world.h"
+#include "tests/support/headless_world.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "app/main_loop.h"
 #include "console/console.h"
 #include "console/posix/console_state.h"
+#include "tests/support/headless_world.h"
 #include "text/numbers.h"
 
 namespace {
@@ -44,21 +45,31 @@ private:
     int master_ = -1, keyboard_ = -1, output_ = -1;
 };
 
-// A 600 x 600 program state on a window attached in buffered mode, as after the dialogue.
 // Arguments: rule (0 = 1/23/3, 1 = the busy Size 4 rule), mode (1 black/white, 2 grey 16).
-bool prepareProgram(benchmark::State& state, ProgramState& program) {
-    static const WindowHandle window = openWindow("Tessera", 300, 300, side, side, 0);
-    if (!window) return false;
-    attachWindow(window, 0, bufferedRedraw);
-    program.width = program.height = side;
-    program.window = window;
-    program.rule = state.range(0) == 0 ? lifeRule : busyRule;
-    program.rule.mode = RenderMode(state.range(1));
-    program.rule.greySpeed = program.rule.mode == RenderMode::shadesOfGrey ? 16 : 0;
-    program.world.create(side, side, cellWidthFor(program.rule.mode));
-    resetWorld(program);
+Rule caseRule(benchmark::State& state) {
+    Rule rule = state.range(0) == 0 ? lifeRule : busyRule;
+    rule.mode = RenderMode(state.range(1));
+    rule.greySpeed = rule.mode == RenderMode::shadesOfGrey ? 16 : 0;
     state.SetLabel(std::string(state.range(0) == 0 ? "1/23/3" : "size4 busy") +
-                   (program.rule.mode == RenderMode::shadesOfGrey ? " grey16" : " black/white"));
+                   (rule.mode == RenderMode::shadesOfGrey ? " grey16" : " black/white"));
+    return rule;
+}
+
+// A 600 x 600 window attached in buffered mode, as after the dialogue.
+WindowHandle attachProgramWindow() {
+    static const WindowHandle window = openWindow("Tessera", 300, 300, side, side, 0);
+    if (window) attachWindow(window, 0, bufferedRedraw);
+    return window;
+}
+
+// The program's state as the dialogue leaves it, and after the reset step.
+bool prepareProgram(benchmark::State& state, ProgramState& program) {
+    program.window = attachProgramWindow();
+    if (!program.window) return false;
+    program.width = program.height = side;
+    program.simulation.setRule(caseRule(state));
+    program.simulation.createWorld(side, side);
+    resetWorld(program);
     return true;
 }
 
@@ -79,18 +90,22 @@ private:
 // The pieces of one generation one after another, in the program's order but with no overlap.
 void GenerationPieces(benchmark::State& state) {
     QuietConsole console;
-    ProgramState program;
-    if (!console.ready() || !prepareProgram(state, program))
-        return state.SkipWithError("no X display or no pseudo-terminal");
+    if (!console.ready() || !attachProgramWindow()) return state.SkipWithError("no X display or no pseudo-terminal");
+    const Rule rule = caseRule(state);
+    HeadlessWorld headless(side, side, cellWidthFor(rule.mode));
+    headless.reset(12345);
+    World& world = headless.world();
+    FastGenerator generator(defaultThreadCount());
+    generator.setRule(rule);
+    std::int64_t iteration = 0;
     for (auto _ : state) {
         PieceTimer timer(state);
-        ++program.iteration;
-        printAtLineStart("Iteration: " + countText(static_cast<Number>(program.iteration)));
+        printAtLineStart("Iteration: " + countText(static_cast<Number>(++iteration)));
         timer.piece("counter_ms");
-        drawCurrentPlane(program);
+        drawCurrentPlane(world);
         timer.piece("drawing_ms");
-        program.generator.step(program.world, program.rule);
-        program.world.flip();
+        generator.step(world);
+        world.flip();
         timer.piece("step_ms");
         redraw();
         timer.piece("redraw_ms");
@@ -112,7 +127,6 @@ void GenerationWhole(benchmark::State& state) {
     for (auto _ : state)
         if (runGeneration(program) != Stage::generation) return state.SkipWithError("the generation ended the run");
     state.counters["generations_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-    program.generator.finishStep(); // the step started early for a generation that does not come
 }
 BENCHMARK(GenerationWhole)->Args({0, 1})->Args({1, 1})->Args({1, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace

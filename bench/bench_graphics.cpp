@@ -2,8 +2,8 @@
 //   xvfb-run -a -s "-screen 0 1280x1024x24" tessera_bench --benchmark_filter=Canvas
 #include <benchmark/benchmark.h>
 
-#include "engine/fills.h"
 #include "app/main_loop.h"
+#include "engine/fills.h"
 #include "graphics/window.h"
 
 namespace {
@@ -45,12 +45,11 @@ BENCHMARK(CanvasSetPixelFrame<drawFrameColumnByColumn>)->Unit(benchmark::kMillis
 // The program's own drawing of a 600 x 600 random plane: world reads, grey conversion, setPixel.
 void CanvasDrawCurrentPlane(benchmark::State& state) {
     if (!attachSharedWindow()) return state.SkipWithError("no X display to open a window on");
-    ProgramState program;
-    program.width = program.height = side;
-    program.world.create(side, side, CellWidth::oneByte);
-    resetFill(program.world);
+    World world;
+    world.create(side, side, CellWidth::oneByte);
+    resetFill(world);
     for (auto _ : state) {
-        drawCurrentPlane(program);
+        drawCurrentPlane(world);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * side * side);

@@ -6,7 +6,7 @@
 #     POSIX posix/c.cpp       # POSIX systems
 #     X11 x11/d.cpp           # the X window system
 #     WIN32 win32/c.cpp win32/d.cpp
-#     WEB posix/c.cpp web/d.cpp)  # a browser page, through the compiler's POSIX-like C library
+#     WEB web/d.cpp)          # a browser page
 #
 # A platform a service has nothing for is left out of its call.
 set(TESSERA_KNOWN_PLATFORMS POSIX X11 WIN32 WEB)

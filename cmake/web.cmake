@@ -10,6 +10,5 @@ add_link_options(
   -sEXIT_RUNTIME=1
   -sINITIAL_MEMORY=128MB
   "-sPTHREAD_POOL_SIZE=navigator.hardwareConcurrency+2"
-  -sFORCE_FILESYSTEM=1
   "-sEXPORTED_RUNTIME_METHODS=['UTF8ToString']"
 )

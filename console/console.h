@@ -2,15 +2,18 @@
 #include <cstdint>
 #include <string_view>
 
+#include "console/key.h"
 #include "text/text.h"
 
-// The console text service: what the program sees of the console. Texts are byte strings in the
-// console's code page; every failure is recorded by raiseError and the program goes on.
+// The console text service: what the program sees of the console, the same on every platform
+// (what each platform supplies is platform_console.h). Texts are byte strings in the console's
+// code page; every failure is recorded by raiseError and the program goes on.
 
-// Prepares the handles and puts the controlling terminal into raw mode; the terminal's modes are
-// restored by shutDownConsole, at process exit and when a terminating signal arrives.
+// Empties the line input's state, prepares the handles and puts the keyboard into raw mode; the
+// modes are restored by shutDownConsole, and on a terminal also at process exit and when a
+// terminating signal arrives.
 void initConsole();
-// Ends the line the cursor stands on, closes the keyboard and restores the terminal's modes.
+// Ends the line the cursor stands on, closes the keyboard and restores its modes.
 void shutDownConsole();
 
 // Writes the text's bytes to standard output in one write (nothing for the empty text).
@@ -43,9 +46,11 @@ Text spaces(std::int32_t count);
 Text readLine();
 // True once redirected standard input has ended; a console's input never does.
 bool redirectedInputHasEnded();
-// The next key (KeyText): empty when none is waiting; never waits.
-Text pollKey();
+// The next key; no key when none is waiting. Never waits.
+Key pollKey();
 // The next key, waiting for it without spinning.
-Text waitKey();
+Key waitKey();
 // Capitals A-Z and the code-page capitals made small, byte by byte.
 Text lowerCase(const Text& text);
+// A character key's character made small as lowerCase makes it; other keys stay as they are.
+Key lowerCase(Key key);

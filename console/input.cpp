@@ -1,6 +1,7 @@
-// Typed lines and keys, the same on every platform, over the primitives of platform_input.h.
+// Typed lines and keys, the same on every platform, over what platform_console.h supplies.
 #include "console/console.h"
-#include "console/platform_input.h"
+#include "console/line_input.h"
+#include "console/platform_console.h"
 
 #include <cstring>
 
@@ -8,7 +9,7 @@
 
 namespace {
 
-using namespace platformInput;
+using namespace consolePlatform;
 
 constexpr std::size_t longestLine = 16384;
 constexpr unsigned char enter = 13;
@@ -156,20 +157,30 @@ Text redirectedLine(LineInputState& state) {
     return textOf(line, length);
 }
 
-Text keyText(const KeyBytes& key) { return textOf(key.text, key.length); }
-
 } // namespace
+
+LineInputState& lineInputState() {
+    static LineInputState state;
+    return state;
+}
+
+void initConsole() {
+    lineInputState() = LineInputState{};
+    consolePlatform::open();
+}
+
+void shutDownConsole() {
+    ::startFreshLine(); // so that whatever the shell shows next does not stand behind our text
+    consolePlatform::close();
+}
 
 Text readLine() {
     LineInputState& state = lineInputState();
-    return inputIsConsole() ? editLine(state) : redirectedLine(state);
+    return linesFromKeyboard() ? editLine(state) : redirectedLine(state);
 }
 
-bool redirectedInputHasEnded() { return !inputIsConsole() && lineInputState().inputEnded; }
+bool redirectedInputHasEnded() { return !linesFromKeyboard() && lineInputState().inputEnded; }
 
-Text pollKey() {
-    const std::optional<KeyBytes> key = takeKey(false);
-    return key ? keyText(*key) : Text();
-}
+Key pollKey() { return takeKey(false); }
 
-Text waitKey() { return keyText(*takeKey(true)); }
+Key waitKey() { return takeKey(true); }

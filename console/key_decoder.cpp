@@ -4,24 +4,9 @@
 
 namespace {
 
-constexpr unsigned char escape = 27;
+using namespace scanCode;
 
-enum ScanCode : unsigned char {
-    f1 = 59,
-    f6 = 64,
-    home = 71,
-    up = 72,
-    pageUp = 73,
-    left = 75,
-    right = 77,
-    end = 79,
-    down = 80,
-    pageDown = 81,
-    insert = 82,
-    del = 83,
-    f11 = 87,
-    f12 = 88,
-};
+constexpr unsigned char escapeCharacter = 27;
 
 // Scan codes of the letter keys, indexed by the letter, built from the keyboard's three rows.
 constexpr std::array<unsigned char, 26> letterScanCodes = [] {
@@ -40,15 +25,15 @@ constexpr std::array<unsigned char, 26> letterScanCodes = [] {
 }();
 
 DecodedKey characterKey(unsigned char character, std::size_t consumed) {
-    return {DecodedKey::Outcome::key, consumed, {character, 0}, 1};
+    return {DecodedKey::Outcome::key, consumed, Key::character(character)};
 }
 
-DecodedKey skipped(std::size_t consumed) { return {DecodedKey::Outcome::skipped, consumed, {}, 0}; }
+DecodedKey skipped(std::size_t consumed) { return {DecodedKey::Outcome::skipped, consumed, Key()}; }
 
 // A scan code of 0 means the sequence names no key this program knows.
-DecodedKey scanCodeKey(unsigned char scanCode, std::size_t consumed) {
-    if (scanCode == 0) return skipped(consumed);
-    return {DecodedKey::Outcome::key, consumed, {0, scanCode}, 2};
+DecodedKey scanCodeKey(unsigned char code, std::size_t consumed) {
+    if (code == 0) return skipped(consumed);
+    return {DecodedKey::Outcome::key, consumed, Key::named(code)};
 }
 
 bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -190,12 +175,12 @@ DecodedKey sequenceKey(std::span<const unsigned char> bytes, bool inputPaused) {
 
 DecodedKey decodeKey(std::span<const unsigned char> bytes, bool inputPaused) {
     if (bytes.empty()) return {};
-    if (bytes[0] != escape) return characterKey(bytes[0], 1);
-    if (bytes.size() == 1) return inputPaused ? characterKey(escape, 1) : DecodedKey{};
+    if (bytes[0] != escapeCharacter) return characterKey(bytes[0], 1);
+    if (bytes.size() == 1) return inputPaused ? characterKey(escapeCharacter, 1) : DecodedKey{};
 
     const unsigned char next = bytes[1];
     if (next == '[' || next == 'O') return sequenceKey(bytes, inputPaused);
     if (isLetter(next)) return scanCodeKey(letterScanCode(next), 2);
     // Esc followed by a key that starts no sequence: the Esc is a key of its own.
-    return characterKey(escape, 1);
+    return characterKey(escapeCharacter, 1);
 }

@@ -2,20 +2,21 @@
 #include <cstddef>
 #include <span>
 
+#include "console/key.h"
+
 // Turns the bytes a terminal sends into keys: one byte per ordinary key, and escape sequences
 // (cursor keys, Home, End, Page Up, Page Down, Insert, Delete, F1 to F12, Alt with a letter) into
-// byte 0 followed by the key's set 1 scan code. Pure: it sees only the bytes it is given.
+// keys named by their set 1 scan codes. Pure: it sees only the bytes it is given.
 struct DecodedKey {
     enum class Outcome {
-        key,        // `text` holds the key; `consumed` bytes make it up
+        key,        // `key` is the key; `consumed` bytes make it up
         skipped,    // `consumed` bytes form a sequence that is no key (unknown or malformed)
         incomplete, // the bytes end inside a sequence that more bytes may finish; nothing consumed
     };
 
     Outcome outcome = Outcome::incomplete;
     std::size_t consumed = 0;
-    unsigned char text[2] = {};
-    std::size_t length = 0;
+    Key key;
 };
 
 // Decodes the first key of `bytes`. With `inputPaused` set no more bytes are expected soon, so

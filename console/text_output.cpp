@@ -1,7 +1,14 @@
 #include "console/console.h"
-#include "console/output_channel.h"
+#include "console/platform_console.h"
 
 #include "runtime/errors.h"
+
+namespace {
+void writeOutput(const char* bytes, std::size_t count) {
+    const RunError error = consolePlatform::writeOutput(bytes, count);
+    if (error != RunError::none) raiseError(error);
+}
+} // namespace
 
 void print(const Text& text) {
     if (!text.empty()) writeOutput(text.data(), text.size());
@@ -16,13 +23,21 @@ void printLine(const Text& text) {
 
 void printErrorLine(const Text& text) {
     const Text line = orNoMemory([&text] { return text + "\r\n"; });
-    writeErrorOutput(line.data(), line.size());
+    consolePlatform::writeErrorOutput(line.data(), line.size());
 }
+
+bool writeStandardText(StandardStream stream, std::string_view text) {
+    return consolePlatform::writeStandardText(stream, text);
+}
+
+void startFreshLine() { consolePlatform::startFreshLine(); }
+
+void locate(std::int32_t row, std::int32_t column) { consolePlatform::locate(row, column); }
 
 // The counter line is rewritten every generation, so the cursor's move and the text go in one
 // write where they can.
 void printAtLineStart(const Text& text) {
-    const std::string_view prefix = lineStartPrefix();
+    const std::string_view prefix = consolePlatform::lineStartPrefix();
     char line[128];
     if (prefix.empty() || prefix.size() + text.size() > sizeof line) {
         locate(0, 1);

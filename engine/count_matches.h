@@ -13,7 +13,3 @@ using CountBits = std::array<std::uint8_t, 16>;
 bool countMatches(const Text& ruleText, std::int32_t count);
 
 CountBits matchingCounts(const Text& ruleText);
-
-inline bool hasCount(const CountBits& bits, std::int32_t count) {
-    return (bits[count >> 3] >> (count & 7)) & 1;
-}

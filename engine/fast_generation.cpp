@@ -8,9 +8,8 @@ namespace {
 // one extra full column sum, so not many more.
 constexpr std::int32_t bandsPerThread = 2;
 
-// Steps of fewer cells run on the caller alone: below this, waking a worker costs about as much
-// as the whole step (bench: fastStepBySide), while a larger step split over the pool runs beside
-// the redraw.
+// Steps of fewer cells run on the caller alone: waking a worker costs about as much as a step this
+// small (bench: fastStepBySide), while a larger step split over the pool runs beside the redraw.
 constexpr std::int64_t cellsWorthSplitting = 128 * 128;
 
 bool insideFastDomain(const Rule& rule) {
@@ -30,26 +29,29 @@ unsigned defaultThreadCount() { return std::max(1u, std::thread::hardware_concur
 FastGenerator::FastGenerator(unsigned threadCount)
     : bandTask_([this](std::uint32_t k) { stepBand(k); }), pool_(threadCount) {}
 
-void FastGenerator::refreshCountBits(const Rule& rule) {
-    if (haveCountBits_ && rule.survive == survive_ && rule.born == born_) return;
-    survive_ = rule.survive;
-    born_ = rule.born;
-    surviveBits_ = matchingCounts(survive_);
-    bornBits_ = matchingCounts(born_);
-    haveCountBits_ = true;
+void FastGenerator::setRule(const Rule& rule) {
+    literal_.setRule(rule);
+    insideFastDomain_ = insideFastDomain(rule);
+    surviveBits_ = matchingCounts(rule.survive);
+    bornBits_ = matchingCounts(rule.born);
+    pending_.size = rule.size;
+    pending_.grey = rule.mode == RenderMode::shadesOfGrey;
+    pending_.greySpeed = rule.greySpeed;
+    pending_.surviveBits = surviveBits_.data();
+    pending_.bornBits = bornBits_.data();
 }
 
-void FastGenerator::step(World& world, const Rule& rule) {
-    startStep(world, rule);
+void FastGenerator::step(World& world) {
+    startStep(world);
     finishStep();
 }
 
-void FastGenerator::startStep(World& world, const Rule& rule) {
-    if (!insideFastDomain(rule)) {
-        LiteralGenerator::step(world, rule);
+void FastGenerator::startStep(World& world) {
+    started_ = true;
+    if (!insideFastDomain_) {
+        literal_.step(world);
         return;
     }
-    refreshCountBits(rule);
     const std::int32_t width = world.width();
     const std::int32_t height = world.height();
     pending_.current = world.rowAddress(0, world.currentPlane());
@@ -58,11 +60,6 @@ void FastGenerator::startStep(World& world, const Rule& rule) {
     pending_.rowStride = std::int32_t(world.rowStride());
     pending_.width = width;
     pending_.height = height;
-    pending_.size = rule.size;
-    pending_.grey = rule.mode == RenderMode::shadesOfGrey;
-    pending_.greySpeed = rule.greySpeed;
-    pending_.surviveBits = surviveBits_.data();
-    pending_.bornBits = bornBits_.data();
 
     const std::int32_t threads = std::int32_t(threadCount());
     split_ = threads > 1 && std::int64_t(width) * height >= cellsWorthSplitting;
@@ -70,17 +67,17 @@ void FastGenerator::startStep(World& world, const Rule& rule) {
     bandScratch_.resize(std::size_t(pendingBands_));
     for (auto& scratch : bandScratch_) scratch.resize(bandScratchLength(width));
     if (split_) pool_.start(std::uint32_t(pendingBands_), bandTask_);
-    started_ = true;
 }
 
 void FastGenerator::finishStep() {
     if (!started_) return;
+    started_ = false;
+    if (!insideFastDomain_) return; // done there and then by startStep
     if (split_) {
         pool_.finish();
     } else {
         stepBand(0);
     }
-    started_ = false;
 }
 
 void FastGenerator::stepBand(std::uint32_t k) {

@@ -15,24 +15,35 @@
 class FastGenerator {
 public:
     explicit FastGenerator(unsigned threadCount);
+    ~FastGenerator() { finishStep(); }
+    FastGenerator(const FastGenerator&) = delete;
+    FastGenerator& operator=(const FastGenerator&) = delete;
+
+    // Takes the rule for the steps that follow: which counts its texts match is worked out here,
+    // once, since a rule changes rarely and a step runs every generation. No step may be under way.
+    void setRule(const Rule& rule);
 
     // Writes the World's next plane from its current one; the planes are not flipped.
-    void step(World& world, const Rule& rule);
+    void step(World& world);
 
     // step in two halves: startStep sets the pool's workers going and returns at once (a step
     // outside the fast domain is done there and then; one too small to be worth splitting is
-    // left wholly to finishStep), finishStep helps with the rest and returns
-    // once nextPlane is complete. In between, the caller may read currentPlane but touch nothing
-    // else of the World, and the rule must stay unchanged.
-    void startStep(World& world, const Rule& rule);
+    // left wholly to finishStep), finishStep helps with the rest and returns once nextPlane is
+    // complete, and does nothing when no step is under way. In between, the caller may read
+    // currentPlane but touch nothing else of the World.
+    void startStep(World& world);
     void finishStep();
+    bool stepUnderWay() const { return started_; }
 
     unsigned threadCount() const { return pool_.threadCount(); }
 
 private:
-    void refreshCountBits(const Rule& rule);
     void stepBand(std::uint32_t k);
 
+    LiteralGenerator literal_;
+    bool insideFastDomain_ = false;
+    CountBits surviveBits_{};
+    CountBits bornBits_{};
     // The step under way between startStep and finishStep. Declared before the pool, so the
     // workers are gone before the task they call.
     PlaneStep pending_{};
@@ -42,19 +53,11 @@ private:
     bool split_ = false;
     std::function<void(std::uint32_t)> bandTask_;
     WorkerPool pool_;
-    // The count bit sets of the texts they were built from; a rule changes rarely, a step runs
-    // every generation.
-    bool haveCountBits_ = false;
-    Text survive_;
-    Text born_;
-    CountBits surviveBits_{};
-    CountBits bornBits_{};
     std::vector<std::vector<std::uint16_t>> bandScratch_;
 };
 
-// The machine's core count, at least 1. On two cores shared with the X server, one thread per
-// core ran whole generations about 1.7x as fast as one thread (which leaves no worker to step
-// during the redraw) and as one thread more than cores.
+// The machine's core count, at least 1: one thread per core keeps a worker stepping while the
+// caller draws and waits for the window.
 unsigned defaultThreadCount();
 
 static_assert(GenerationStep<FastGenerator>);

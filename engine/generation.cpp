@@ -25,7 +25,8 @@ std::int32_t greyValue(std::int32_t sum, std::int32_t centre, const Rule& rule) 
 }
 } // namespace
 
-void LiteralGenerator::step(World& world, const Rule& rule) {
+void LiteralGenerator::step(World& world) const {
+    const Rule& rule = rule_;
     const std::int32_t currentPlane = world.currentPlane();
     const std::int32_t nextPlane = world.nextPlane();
     const std::int32_t width = world.width();

@@ -6,8 +6,8 @@
 
 namespace {
 // Waiting threads poll this long before sleeping: long enough to catch the tasks of a step
-// handed out back to back, short enough not to keep a core from the X server, which needs one
-// while it puts each frame (a 200 us spin made whole generations about twice as slow on two cores).
+// handed out back to back, short enough not to keep a core from the window system, which needs
+// one while it puts each frame.
 constexpr auto spinBeforeSleeping = std::chrono::microseconds(5);
 
 inline void relaxCpu() {

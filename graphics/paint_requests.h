@@ -21,8 +21,9 @@ public:
     // Drawing side.
     void postAndWait(Job job);
 
-    // Window side: the signal to wait on, taking the pending jobs, and reporting them done.
-    const WakeUpChannel& wakeUp() const { return wakeUp_; }
+    // Window side: the signal to wait on (which the window's platform may also raise to wake its
+    // own wait), taking the pending jobs, and reporting them done.
+    WakeUpChannel& wakeUp() { return wakeUp_; }
     struct Round {
         std::uint32_t sequence;
         std::uint32_t jobs;

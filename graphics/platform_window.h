@@ -48,8 +48,8 @@ class PlatformWindow {
 public:
     // A window of this platform, not open yet.
     static std::unique_ptr<PlatformWindow> make();
-    // The display windows open on, as the user named it, for messages.
-    static Text displayName();
+    // Where windows open, for the message when one could not: the display, as the user named it.
+    static Text whereWindowsOpen();
 
     PlatformWindow() = default;
     PlatformWindow(const PlatformWindow&) = delete;

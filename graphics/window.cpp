@@ -79,7 +79,7 @@ WindowHandle openWindow(const Text& caption, std::int32_t x, std::int32_t y, std
     return handle.get();
 }
 
-Text displayName() { return PlatformWindow::displayName(); }
+Text windowOpenFailure() { return "the graphic window could not be opened on " + PlatformWindow::whereWindowsOpen(); }
 
 void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t mode) {
     attachCanvas(0);
@@ -106,6 +106,8 @@ CanvasSize canvasSize() {
     if (Canvas* canvas = attachedCanvas()) return {double(canvas->width()), double(canvas->height())};
     return {0, 0};
 }
+
+bool windowIsOpen() { return attachedCanvas() != nullptr; }
 
 void setPixelOffTarget(std::int32_t x, std::int32_t y, ColourValue colour) {
     plotOnDrawingCanvas([&](Canvas& canvas) { canvas.plot(x, y, colour); });

@@ -20,8 +20,11 @@ void attachWindow(WindowHandle window, std::int32_t controlNumber, std::int32_t 
 void redraw();
 void focusWindow();
 CanvasSize canvasSize();
-// The display openWindow connects to, as the user named it (DISPLAY on X11), for messages.
-Text displayName();
+// Whether the calling thread's attached window is still open: false once the user has closed it,
+// and when none could be opened.
+bool windowIsOpen();
+// Why openWindow could not open a window, for a message: where it tried to (the display on X11).
+Text windowOpenFailure();
 
 // setPixel at a position that is relative to the canvas's last point, or off the thread's ready
 // drawing target (outside the canvas, immediate mode, no canvas, not resolved yet): each pixel

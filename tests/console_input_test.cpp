@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "console/line_input.h"
 #include "console/posix/console_state.h"
 #include "runtime/errors.h"
 #include "tests/support/pty_process.h"
@@ -40,6 +41,7 @@ int fileHolding(const std::string& content) {
 
 void readFrom(int inputHandle) {
     consoleState() = ConsoleState{};
+    lineInputState() = LineInputState{};
     consoleState().inputHandle = inputHandle;
 }
 
@@ -63,7 +65,7 @@ TEST(RedirectedReadLine, FilesGiveTheirLinesThenTheEndMarkForever) {
         readFrom(handle);
         for (const Line& expected : c.lines) {
             EXPECT_EQ(readLine(), expected.text) << c.content.substr(0, 20);
-            EXPECT_EQ(consoleState().inputEnded, expected.endedAfter) << c.content.substr(0, 20);
+            EXPECT_EQ(lineInputState().inputEnded, expected.endedAfter) << c.content.substr(0, 20);
         }
         close(handle);
     }
@@ -86,7 +88,7 @@ TEST(RedirectedReadLine, PipeWaitsForItsWriterAndEndsWhenItCloses) {
     EXPECT_EQ(readLine(), "100");
     EXPECT_EQ(readLine(), "200");
     EXPECT_EQ(readLine(), endMark);
-    EXPECT_TRUE(consoleState().inputEnded);
+    EXPECT_TRUE(lineInputState().inputEnded);
     writer.join();
     close(ends[0]);
 }
@@ -97,6 +99,7 @@ class LineEditor : public ::testing::Test {
 protected:
     LineEditor() : terminal_(24, 80, true) {
         consoleState() = ConsoleState{};
+        lineInputState() = LineInputState{};
         consoleState().inputIsConsole = true;
         consoleState().screenHandle = terminal_.slave;
         consoleState().keyboardHandle = open(ptsname(terminal_.master), O_RDONLY | O_NONBLOCK | O_NOCTTY);
@@ -146,7 +149,7 @@ TEST_F(LineEditor, LoneEscIsKeptButNeverReachesTheTerminalRaw) {
 TEST_F(LineEditor, CtrlZEndsInputUntilBackspaceTakesItBack) {
     terminal_.type("ab\x1a" "x\r");
     EXPECT_EQ(readLine(), "ab");
-    EXPECT_TRUE(consoleState().inputEnded);
+    EXPECT_TRUE(lineInputState().inputEnded);
     EXPECT_EQ(terminal_.readScreen(6), "ab^Z\r\n");
 
     terminal_.type("x\r");
@@ -155,7 +158,7 @@ TEST_F(LineEditor, CtrlZEndsInputUntilBackspaceTakesItBack) {
 
     terminal_.type("\x7f" "c\r");
     EXPECT_EQ(readLine(), "c");
-    EXPECT_FALSE(consoleState().inputEnded);
+    EXPECT_FALSE(lineInputState().inputEnded);
     EXPECT_EQ(terminal_.readScreen(11), "^Z\b\b  \b\bc\r\n");
 }
 
@@ -178,21 +181,21 @@ TEST_F(LineEditor, LongestLineEndsByItself) {
 
 TEST_F(LineEditor, KeysNotYetPolledAreReadByTheNextLine) {
     terminal_.type("xy\x1b[Az\r");
-    EXPECT_EQ(pollKey(), "x");
+    EXPECT_EQ(pollKey().text(), "x");
     EXPECT_EQ(readLine(), "yz");
 }
 
 TEST_F(LineEditor, KeysArriveDecoded) {
-    EXPECT_EQ(pollKey(), "");
+    EXPECT_EQ(pollKey().text(), "");
     terminal_.type("S\x1b[1;5A\x1bx\x1b[24~");
-    EXPECT_EQ(pollKey(), "S");
-    EXPECT_EQ(waitKey(), scan(72));
-    EXPECT_EQ(pollKey(), scan(45));
-    EXPECT_EQ(pollKey(), scan(88));
-    EXPECT_EQ(pollKey(), "");
+    EXPECT_EQ(pollKey().text(), "S");
+    EXPECT_EQ(waitKey().text(), scan(72));
+    EXPECT_EQ(pollKey().text(), scan(45));
+    EXPECT_EQ(pollKey().text(), scan(88));
+    EXPECT_EQ(pollKey().text(), "");
 
     terminal_.type("\x1b");
-    EXPECT_EQ(waitKey(), "\x1b");
+    EXPECT_EQ(waitKey().text(), "\x1b");
 
     // The rest of a sequence that comes a moment later still belongs to it.
     terminal_.type("\x1b[");
@@ -200,13 +203,13 @@ TEST_F(LineEditor, KeysArriveDecoded) {
         std::this_thread::sleep_for(5ms);
         terminal_.type("B");
     });
-    EXPECT_EQ(waitKey(), scan(80));
+    EXPECT_EQ(waitKey().text(), scan(80));
     late.join();
 }
 
 TEST(PollKey, WithoutAKeyboardFindsNoKey) {
     consoleState() = ConsoleState{};
-    EXPECT_EQ(pollKey(), "");
+    EXPECT_EQ(pollKey().text(), "");
 }
 
 TEST(LowerCase, MakesCapitalsSmallByteByByte) {
@@ -220,6 +223,9 @@ TEST(LowerCase, MakesCapitalsSmallByteByByte) {
         {"", ""},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(lowerCase(text), expected);
+    // A key is no text: only a character key's character is made small.
+    EXPECT_EQ(lowerCase(Key::character('Q')), Key::character('q'));
+    EXPECT_EQ(lowerCase(Key::named(72)), Key::named(72)) << "Up keeps its scan code, which is an 'H' as a byte";
 }
 
 } // namespace

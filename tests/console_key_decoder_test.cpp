@@ -13,9 +13,7 @@ std::span<const unsigned char> bytesOf(const std::string& text) {
     return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
 }
 
-std::string keyOf(const DecodedKey& decoded) {
-    return std::string(reinterpret_cast<const char*>(decoded.text), decoded.length);
-}
+std::string keyOf(const DecodedKey& decoded) { return decoded.key.text(); }
 
 std::string scan(int code) { return std::string{'\0', static_cast<char>(code)}; }
 

@@ -36,7 +36,7 @@ void perform(const std::string& operation) {
     if (name == "readline") {
         report("readline", readLine());
     } else if (name == "waitkey") {
-        report("waitkey", waitKey());
+        report("waitkey", waitKey().text());
     } else if (name == "print") {
         print(argument);
     } else if (name == "locate") {

@@ -9,7 +9,7 @@
 #include "engine/fast_generation.h"
 #include "engine/fast_generation_kernel.h"
 #include "engine/fills.h"
-#include "engine/headless_world.h"
+#include "tests/support/headless_world.h"
 #include "random_and_time/random.h"
 
 namespace {
@@ -172,7 +172,8 @@ TEST(FastStep, TheCurrentPlaneCanBeReadWhileTheStepRuns) {
         fast.reset(17);
         const std::vector<std::int32_t> before = fast.cells();
         FastGenerator generator(threads);
-        generator.startStep(fast.world(), rules);
+        generator.setRule(rules);
+        generator.startStep(fast.world());
         std::vector<std::int32_t> readDuringStep;
         for (std::int32_t j = 1; j <= 200; ++j)
             for (std::int32_t i = 1; i <= 300; ++i) readDuringStep.push_back(fast.world().cell(i, j, 1));

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/fills.h"
-#include "engine/headless_world.h"
+#include "tests/support/headless_world.h"
 #include "random_and_time/random.h"
 
 namespace {

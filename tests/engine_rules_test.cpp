@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/headless_world.h"
+#include "tests/support/headless_world.h"
 #include "tests/engine_step_kinds.h"
 
 namespace {

@@ -11,13 +11,18 @@
 class StepFunction {
 public:
     explicit StepFunction(std::shared_ptr<FastGenerator> fast) : fast_(std::move(fast)) {}
-    void step(World& world, const Rule& rule) {
-        if (fast_) return fast_->step(world, rule);
-        LiteralGenerator::step(world, rule);
+    void setRule(const Rule& rule) {
+        if (fast_) return fast_->setRule(rule);
+        literal_.setRule(rule);
+    }
+    void step(World& world) {
+        if (fast_) return fast_->step(world);
+        literal_.step(world);
     }
 
 private:
     std::shared_ptr<FastGenerator> fast_; // null: the literal step
+    LiteralGenerator literal_;
 };
 
 struct StepKind {

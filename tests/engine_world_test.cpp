@@ -3,7 +3,7 @@
 #include <random>
 #include <tuple>
 
-#include "engine/headless_world.h"
+#include "tests/support/headless_world.h"
 #include "engine/world.h"
 #include "runtime/errors.h"
 

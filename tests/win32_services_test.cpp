@@ -64,13 +64,13 @@ TEST_F(Win32Console, KeySelectionSkipsWhatIsNoKeyAndEncodesTheRest) {
     queue({mouse, keyEvent(false, 31, 's'), keyEvent(true, 42, 0, SHIFT_PRESSED), keyEvent(true, 31, 'S', SHIFT_PRESSED),
            keyEvent(true, 72, 0), keyEvent(true, 45, 'x', LEFT_ALT_PRESSED), keyEvent(true, 2, '!', CAPSLOCK_ON),
            keyEvent(true, 2, '1', CAPSLOCK_ON | SHIFT_PRESSED), keyEvent(true, 1, 0)});
-    EXPECT_EQ(pollKey(), "S") << "mouse, release and a lone Shift are skipped";
-    EXPECT_EQ(pollKey(), std::string("\0\x48", 2)) << "Up";
-    EXPECT_EQ(pollKey(), std::string("\0\x2d", 2)) << "Alt+X, whatever character came with it";
-    EXPECT_EQ(pollKey(), "1") << "Caps Lock without Shift: the unshifted character";
-    EXPECT_EQ(pollKey(), "!") << "Caps Lock with Shift: the shifted character";
-    EXPECT_EQ(pollKey(), "\x1b") << "Esc reported without its character";
-    EXPECT_EQ(pollKey(), "");
+    EXPECT_EQ(pollKey().text(), "S") << "mouse, release and a lone Shift are skipped";
+    EXPECT_EQ(pollKey().text(), std::string("\0\x48", 2)) << "Up";
+    EXPECT_EQ(pollKey().text(), std::string("\0\x2d", 2)) << "Alt+X, whatever character came with it";
+    EXPECT_EQ(pollKey().text(), "1") << "Caps Lock without Shift: the unshifted character";
+    EXPECT_EQ(pollKey().text(), "!") << "Caps Lock with Shift: the shifted character";
+    EXPECT_EQ(pollKey().text(), "\x1b") << "Esc reported without its character";
+    EXPECT_EQ(pollKey().text(), "");
 }
 
 DWORD keyboardMode() {

@@ -33,11 +33,14 @@ function tesseraTranscript() {
 }
 
 var Module = {
+  // The program's console. Each write is one of the program's writes, whole.
   tesseraTerminal: {
     write(bytes) {
       if (written) written.push(bytes);
       terminal.write(bytes);
     },
+    rows: () => terminal.rows,
+    columns: () => terminal.cols,
   },
 
   // The program's windows. `close` tells the program the user closed the window.

@@ -1,5 +1,5 @@
+#include "console/platform_console.h"
 #include "console/posix/console_state.h"
-#include "console/console.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,7 +9,9 @@
 #include "console/posix/terminal.h"
 #include "runtime/process_end.h"
 
-void initConsole() {
+namespace consolePlatform {
+
+void open() {
     ConsoleState& state = consoleState();
     state = ConsoleState{};
     state.inputHandle = STDIN_FILENO;
@@ -17,7 +19,7 @@ void initConsole() {
     state.screenHandle = isatty(STDOUT_FILENO) ? STDOUT_FILENO : STDERR_FILENO;
     state.screenIsTerminal = isatty(state.screenHandle);
     // A description of our own, so that making it non-blocking leaves standard input alone.
-    state.keyboardHandle = open("/dev/tty", O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    state.keyboardHandle = ::open("/dev/tty", O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     // Without a controlling terminal there is no keyboard for the line editor to read from;
     // a terminal on standard input is then read like any other input.
     state.inputIsConsole = isatty(STDIN_FILENO) && state.keyboardHandle >= 0;
@@ -26,13 +28,16 @@ void initConsole() {
     if (state.keyboardHandle >= 0) enterRawMode(state.keyboardHandle);
 }
 
-void shutDownConsole() {
+void close() {
     ConsoleState& state = consoleState();
-    startFreshLine(); // so that whatever the shell shows next does not stand behind our text
     restoreTerminalModes();
-    if (state.keyboardHandle >= 0) close(state.keyboardHandle);
+    if (state.keyboardHandle >= 0) ::close(state.keyboardHandle);
     state.keyboardHandle = -1;
 }
+
+bool linesFromKeyboard() { return consoleState().inputIsConsole; }
+
+} // namespace consolePlatform
 
 void endForLostConsole() {
     restoreTerminalModes();

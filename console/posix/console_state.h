@@ -1,9 +1,12 @@
 #pragma once
-#include "console/platform_input.h"
+#include "console/terminal_keys.h"
 
-// The console service's process-wide state on a POSIX terminal, filled by initConsole
-// (console.h); the read-ahead and the end of input are the portable input's.
-struct ConsoleState : LineInputState {
+// The keyboard of the controlling terminal, read through ConsoleState's keyboardHandle.
+TerminalKeyboard& terminalKeyboard();
+
+// The console service's process-wide state on a POSIX terminal, filled by open(); the line
+// input's read-ahead and end of input are the portable input's.
+struct ConsoleState {
     int outputHandle = -1;   // standard output: print and newLine write here
     int screenHandle = -1;   // the terminal screen: standard output if it is a terminal, else standard error
     int inputHandle = -1;    // standard input: lines come from here when it is not a terminal
@@ -13,12 +16,8 @@ struct ConsoleState : LineInputState {
     // Whether the terminal's cursor stands at column 1, as far as the service's own writes tell;
     // a new process is taken to start on a line of its own.
     bool screenAtLineStart = true;
-
-    // Keyboard bytes read but not yet taken as keys: the one queue of typed input that the line
-    // editor and the key functions share. Longer than any key sequence, so an unfinished one
-    // always has room for the bytes that finish it.
-    unsigned char typedAhead[64] = {};
-    int typedAheadCount = 0;
+    // Keyboard bytes read but not yet taken as keys.
+    TerminalKeys typedKeys{terminalKeyboard()};
 };
 
 // The process's console state; tests may assign a fresh ConsoleState to it.

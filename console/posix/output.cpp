@@ -1,15 +1,12 @@
-#include "console/console.h"
-#include "console/output_channel.h"
+#include "console/platform_console.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <limits>
 
 #include "console/posix/console_state.h"
-#include "console/posix/write.h"
+#include "console/terminal_text.h"
 #include "runtime/errors.h"
 #include "runtime/system_call.h"
 
@@ -27,13 +24,6 @@ RunError writeError(int error) {
     }
 }
 
-// The cursor's range on the screen. A terminal that reports 0 for a dimension (serial lines
-// often do) does not know it, and then any position along it is taken as in range.
-struct ScreenSize {
-    std::int32_t rows = std::numeric_limits<std::int32_t>::max();
-    std::int32_t columns = std::numeric_limits<std::int32_t>::max();
-};
-
 ScreenSize screenSize(int handle) {
     ScreenSize size;
     winsize reported = {};
@@ -43,10 +33,7 @@ ScreenSize screenSize(int handle) {
     return size;
 }
 
-bool inRange(std::int32_t coordinate, std::int32_t limit) { return coordinate >= 1 && coordinate <= limit; }
-
-} // namespace
-
+// Writes the bytes to `handle` in one guarded system call.
 RunError writeBytes(int handle, const void* bytes, std::size_t count) {
     const auto outcome = guardedSystemCall([&] { return write(handle, bytes, count); });
     if (outcome.value < 0) return writeError(outcome.error);
@@ -54,23 +41,26 @@ RunError writeBytes(int handle, const void* bytes, std::size_t count) {
     return RunError::none;
 }
 
-RunError writeShown(int handle, const void* bytes, std::size_t count) {
+// writeBytes for text that the terminal shows, keeping track of whether the cursor is left at
+// column 1 when `handle` is the terminal screen.
+RunError writeShown(int handle, const char* bytes, std::size_t count) {
     ConsoleState& state = consoleState();
-    if (count > 0 && state.screenIsTerminal && handle == state.screenHandle) {
-        // Wrapping is the terminal's work: only a line end or a carriage return written last is
-        // known to leave the cursor at column 1.
-        const char last = static_cast<const char*>(bytes)[count - 1];
-        state.screenAtLineStart = last == '\n' || last == '\r';
-    }
+    if (state.screenIsTerminal && handle == state.screenHandle)
+        state.screenAtLineStart = leavesCursorAtLineStart(bytes, count, state.screenAtLineStart);
     return writeBytes(handle, bytes, count);
 }
 
-void startFreshLine() {
-    const ConsoleState& state = consoleState();
-    if (state.screenIsTerminal && !state.screenAtLineStart) writeShown(state.screenHandle, "\r\n", 2);
+} // namespace
+
+namespace consolePlatform {
+
+RunError writeOutput(const char* bytes, std::size_t count) {
+    return writeShown(consoleState().outputHandle, bytes, count);
 }
 
 void writeErrorOutput(const char* bytes, std::size_t count) { writeBytes(STDERR_FILENO, bytes, count); }
+
+void echo(const char* bytes, std::size_t count) { writeShown(consoleState().screenHandle, bytes, count); }
 
 // A plain loop of writes: it runs before start-up has prepared anything.
 bool writeStandardText(StandardStream stream, std::string_view text) {
@@ -83,38 +73,23 @@ bool writeStandardText(StandardStream stream, std::string_view text) {
     return true;
 }
 
-void writeOutput(const char* bytes, std::size_t count) {
-    const RunError error = writeShown(consoleState().outputHandle, bytes, count);
-    if (error != RunError::none) raiseError(error);
-}
-
-// A coordinate out of range is left out of the control sequence, so the terminal keeps its
-// current value without the position having to be asked for.
 void locate(std::int32_t row, std::int32_t column) {
     ConsoleState& state = consoleState();
     if (!state.screenIsTerminal) return;
-    // Row and column 1 are on every screen, and 0 on none: only a larger coordinate needs the
-    // screen's size, which costs a system call.
-    const ScreenSize size = row > 1 || column > 1 ? screenSize(state.screenHandle) : ScreenSize{};
-    const bool rowGiven = inRange(row, size.rows);
-    const bool columnGiven = inRange(column, size.columns);
-
-    char sequence[32];
-    int length = 0;
-    if (rowGiven && columnGiven) {
-        length = std::snprintf(sequence, sizeof sequence, "\x1b[%d;%dH", row, column);
-    } else if (rowGiven) {
-        length = std::snprintf(sequence, sizeof sequence, "\x1b[%dd", row);
-    } else if (columnGiven) {
-        length = std::snprintf(sequence, sizeof sequence, "\x1b[%dG", column);
-    }
-    if (length > 0) writeBytes(state.screenHandle, sequence, static_cast<std::size_t>(length));
-    if (columnGiven) state.screenAtLineStart = column == 1;
+    const ScreenSize size = needsScreenSize(row, column) ? screenSize(state.screenHandle) : ScreenSize{};
+    const CursorMove move = cursorMove(row, column, size);
+    if (move.length > 0) writeBytes(state.screenHandle, move.sequence, move.length);
+    if (move.columnGiven) state.screenAtLineStart = column == 1;
 }
 
-// Column 1 is in range on every screen, so locate(0, 1) would write this sequence without
-// needing the screen's size.
 std::string_view lineStartPrefix() {
     const ConsoleState& state = consoleState();
-    return state.screenIsTerminal && state.screenHandle == state.outputHandle ? "\x1b[1G" : "";
+    return state.screenIsTerminal && state.screenHandle == state.outputHandle ? toLineStart : "";
 }
+
+void startFreshLine() {
+    const ConsoleState& state = consoleState();
+    if (state.screenIsTerminal && !state.screenAtLineStart) writeShown(state.screenHandle, "\r\n", 2);
+}
+
+} // namespace consolePlatform

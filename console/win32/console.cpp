@@ -1,4 +1,4 @@
-#include "console/console.h"
+#include "console/platform_console.h"
 
 #include <atomic>
 
@@ -71,7 +71,9 @@ ConsoleState& consoleState() {
     return state;
 }
 
-void initConsole() {
+namespace consolePlatform {
+
+void open() {
     ConsoleState& state = consoleState();
     state = ConsoleState{};
     state.inputHandle = GetStdHandle(STD_INPUT_HANDLE);
@@ -94,11 +96,14 @@ void initConsole() {
     ensureVisibleCursor(state);
 }
 
-void shutDownConsole() {
+void close() {
     ConsoleState& state = consoleState();
-    startFreshLine(); // so that the shell's prompt does not stand behind our text
     restoreConsole();
     SetConsoleCtrlHandler(restoreOnControlEvent, FALSE);
     if (state.keyboardHandle != INVALID_HANDLE_VALUE) CloseHandle(state.keyboardHandle);
     state.keyboardHandle = INVALID_HANDLE_VALUE;
 }
+
+bool linesFromKeyboard() { return consoleState().inputIsConsole; }
+
+} // namespace consolePlatform

@@ -1,11 +1,9 @@
 #pragma once
 #include <windows.h>
 
-#include "console/platform_input.h"
-
-// The console service's process-wide state on the Windows console, filled by initConsole; the
-// read-ahead and the end of input are the portable input's.
-struct ConsoleState : LineInputState {
+// The console service's process-wide state on the Windows console, filled by open(); the line
+// input's read-ahead and end of input are the portable input's.
+struct ConsoleState {
     HANDLE outputHandle = INVALID_HANDLE_VALUE;   // standard output: print and newLine write here
     HANDLE screenHandle = INVALID_HANDLE_VALUE;   // standard output if it is a console, else standard error
     HANDLE inputHandle = INVALID_HANDLE_VALUE;    // standard input: lines come from here when it is not a console

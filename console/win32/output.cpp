@@ -1,5 +1,4 @@
-#include "console/console.h"
-#include "console/output_channel.h"
+#include "console/platform_console.h"
 
 #include <cstdint>
 #include <string>
@@ -27,17 +26,18 @@ bool inRange(std::int32_t coordinate, SHORT limit) { return coordinate >= 1 && c
 
 } // namespace
 
+namespace consolePlatform {
+
 // A write counts as failed when the system reports an error code after it, even if WriteFile
 // claimed success; a write that reports none but wrote less is short.
-void writeOutput(const char* bytes, std::size_t count) {
+RunError writeOutput(const char* bytes, std::size_t count) {
     DWORD written = 0;
     const auto outcome = guardedSystemCall([&] {
         return WriteFile(consoleState().outputHandle, bytes, static_cast<DWORD>(count), &written, nullptr);
     });
-    if (outcome.error != 0)
-        raiseError(writeError(static_cast<DWORD>(outcome.error)));
-    else if (!outcome.value || written < count)
-        raiseError(RunError::shortWrite);
+    if (outcome.error != 0) return writeError(static_cast<DWORD>(outcome.error));
+    if (!outcome.value || written < count) return RunError::shortWrite;
+    return RunError::none;
 }
 
 void writeErrorOutput(const char* bytes, std::size_t count) {
@@ -76,3 +76,5 @@ void startFreshLine() {
     DWORD written = 0;
     WriteFile(screen, "\r\n", 2, &written, nullptr);
 }
+
+} // namespace consolePlatform

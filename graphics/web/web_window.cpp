@@ -2,16 +2,15 @@
 // with a close button. The page's elements belong to the page's own thread, so each operation is
 // handed to it and returns when it has been carried out there (Module.tesseraWindows, the page's).
 #include <emscripten/emscripten.h>
-#include <emscripten/threading.h>
 
 #include <atomic>
-#include <cmath>
 #include <memory>
 #include <new>
 
 #include "graphics/canvas.h"
 #include "graphics/frame_style.h"
 #include "graphics/platform_window.h"
+#include "graphics/web/wake_up_channel.h"
 
 namespace {
 // The page has no system colours: a light grey face and black text, as on X11.
@@ -19,11 +18,6 @@ constexpr ColourValue faceColour = 0xF0F0F0;
 constexpr ColourValue windowTextColour = 0x000000;
 // The largest canvas side browsers draw.
 constexpr std::int32_t largestSide = 16384;
-
-// The wake-up word's bits (wake_up_channel.cpp): the drawing threads' signal, and the page's
-// mark that the user closed the window.
-constexpr std::uint32_t raisedBit = 1;
-constexpr std::uint32_t closedBit = 2;
 
 void releaseHeapPixels(std::uint32_t* pixels) { delete[] pixels; }
 
@@ -48,13 +42,17 @@ public:
     void sync() override {}
     void close() override;
 
-private:
-    std::atomic<std::uint32_t>& wakeUpWord() const {
-        return *reinterpret_cast<std::atomic<std::uint32_t>*>(canvas_->requests().wakeUp().waitable());
+    // The page's close button: the window thread's wait ends as for a request, and finds the
+    // window closed.
+    void closedByUser() {
+        closed_.store(true);
+        canvas_->requests().wakeUp().raise();
     }
 
+private:
     int pageWindow_ = 0;
     std::shared_ptr<Canvas> canvas_;
+    std::atomic<bool> closed_{false};
 };
 
 bool WebWindow::open(const FrameSettings& settings) {
@@ -71,28 +69,19 @@ bool WebWindow::open(const FrameSettings& settings) {
     if (!canvas_->requests().usable()) return false;
     const bool titled = (chosenFrameStyle(settings.style, settings.caption) & frameStyleCaption) == frameStyleCaption;
     const Text caption = titled ? latin1ToUtf8(settings.caption) : Text();
-    // The page's close button marks the wake-up word and wakes the window thread.
     pageWindow_ = MAIN_THREAD_EM_ASM_INT(
         {
-            return Module.tesseraWindows.open(UTF8ToString($0), $1, $2, function() {
-                Atomics.or(HEAP32, $3 >> 2, $4);
-                Atomics.notify(HEAP32, $3 >> 2);
-            });
+            return Module.tesseraWindows.open(UTF8ToString($0), $1, $2, function() { Module._tesseraWindowClosed($3); });
         },
-        caption.c_str(), width, height, &wakeUpWord(), closedBit);
+        caption.c_str(), width, height, this);
     if (pageWindow_ <= 0) return false;
     putImage();
     return true;
 }
 
 bool WebWindow::waitForRequests() {
-    std::atomic<std::uint32_t>& word = wakeUpWord();
-    for (;;) {
-        const std::uint32_t seen = word.load();
-        if (seen & closedBit) return false;
-        if (seen & raisedBit) return true;
-        emscripten_futex_wait(&word, seen, INFINITY);
-    }
+    sleepUntilRaised(canvas_->requests().wakeUp());
+    return !closed_.load();
 }
 
 void WebWindow::close() {
@@ -102,7 +91,10 @@ void WebWindow::close() {
 
 } // namespace
 
+// Called by the page when the user closes the window.
+extern "C" EMSCRIPTEN_KEEPALIVE void tesseraWindowClosed(WebWindow* window) { window->closedByUser(); }
+
 std::unique_ptr<PlatformWindow> PlatformWindow::make() { return std::make_unique<WebWindow>(); }
 
 // Windows open on the page the program runs in.
-Text PlatformWindow::displayName() { return Text("the page"); }
+Text PlatformWindow::whereWindowsOpen() { return Text("display \"the page\""); }

@@ -227,10 +227,10 @@ LRESULT Win32Window::canvasMessage(HWND window, UINT message, WPARAM wParam, LPA
 std::unique_ptr<PlatformWindow> PlatformWindow::make() { return std::make_unique<Win32Window>(); }
 
 // Windows has no display name; the desktop the window would have opened on stands in for it.
-Text PlatformWindow::displayName() {
+Text PlatformWindow::whereWindowsOpen() {
     char name[256] = {};
     DWORD length = 0;
     if (!GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name, sizeof name, &length))
-        return Text();
-    return Text(name);
+        name[0] = '\0';
+    return "display \"" + Text(name) + "\"";
 }

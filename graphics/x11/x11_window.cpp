@@ -448,7 +448,8 @@ void X11Window::activate() {
 
 std::unique_ptr<PlatformWindow> PlatformWindow::make() { return std::make_unique<X11Window>(); }
 
-Text PlatformWindow::displayName() {
+Text PlatformWindow::whereWindowsOpen() {
     const char* name = XDisplayName(nullptr);
-    return name ? Text(name) : Text();
+    const Text display = name ? Text(name) : Text();
+    return "display \"" + display + "\"" + (display.empty() ? " (DISPLAY is not set)" : "");
 }

@@ -19,8 +19,8 @@ void checkWellFormed(const DecodedKey& decoded, std::size_t available, bool inpu
     switch (decoded.outcome) {
     case DecodedKey::Outcome::key:
         require(decoded.consumed >= 1 && decoded.consumed <= available, "a key consumes what it was given");
-        require(decoded.length == 1 || (decoded.length == 2 && decoded.text[0] == 0 && decoded.text[1] != 0),
-                "a key is one character or byte 0 and a scan code");
+        require(decoded.key.isCharacter() || (!decoded.key.isNone() && decoded.key.code() != 0),
+                "a key is one character or a named key with a scan code");
         break;
     case DecodedKey::Outcome::skipped:
         require(decoded.consumed >= 1 && decoded.consumed <= available, "a skip makes progress");
@@ -34,20 +34,20 @@ void checkWellFormed(const DecodedKey& decoded, std::size_t available, bool inpu
 }
 
 // Decodes what `pending` holds as far as it can, taking the decided keys out of it.
-void decodeAvailable(Bytes& pending, bool inputPaused, std::vector<Bytes>& keys) {
+void decodeAvailable(Bytes& pending, bool inputPaused, std::vector<Key>& keys) {
     while (!pending.empty()) {
         const DecodedKey decoded = decodeKey(pending, inputPaused);
         checkWellFormed(decoded, pending.size(), inputPaused);
         if (decoded.outcome == DecodedKey::Outcome::incomplete) return;
-        if (decoded.outcome == DecodedKey::Outcome::key) keys.emplace_back(decoded.text, decoded.text + decoded.length);
+        if (decoded.outcome == DecodedKey::Outcome::key) keys.push_back(decoded.key);
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(decoded.consumed));
     }
 }
 
 // The keys of the stream arriving in the given reads; the input pauses after the last one.
-std::vector<Bytes> keysOf(const std::vector<Bytes>& reads) {
+std::vector<Key> keysOf(const std::vector<Bytes>& reads) {
     Bytes pending;
-    std::vector<Bytes> keys;
+    std::vector<Key> keys;
     for (const Bytes& read : reads) {
         pending.insert(pending.end(), read.begin(), read.end());
         decodeAvailable(pending, false, keys);

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "console/line_input.h"
 #include "console/posix/console_state.h"
 #include "console/console.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -32,7 +33,7 @@ struct Chunks {
 Chunks cutIntoChunks(FuzzedDataProvider& input) {
     Chunks chunks;
     while (input.remaining_bytes() > 0) {
-        const auto length = input.ConsumeIntegralInRange<std::size_t>(1, sizeof ConsoleState::readAhead);
+        const auto length = input.ConsumeIntegralInRange<std::size_t>(1, sizeof LineInputState::readAhead);
         chunks.pieces.push_back(input.ConsumeBytesAsString(length));
         chunks.whole += chunks.pieces.back();
     }
@@ -81,7 +82,7 @@ std::vector<Text> readUntilEnd(std::size_t limit) {
     std::vector<Text> lines;
     for (;;) {
         Text line = readLine();
-        if (line == Text(1, endMark) && consoleState().inputEnded) return lines;
+        if (line == Text(1, endMark) && lineInputState().inputEnded) return lines;
         lines.push_back(std::move(line));
         require(lines.size() <= limit, "readLine reaches the end of the data");
     }
@@ -108,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     makeSingleBufferPipe(ends);
     ConsoleState& state = consoleState();
     state = ConsoleState{};
+    lineInputState() = LineInputState{};
     state.inputHandle = ends[0];
     std::thread writer(writeChunks, ends[1], std::cref(chunks.pieces));
 

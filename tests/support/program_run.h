@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/fast_generation.h"
-#include "engine/headless_world.h"
+#include "tests/support/headless_world.h"
 #include "tests/support/pty_process.h"
 #include "tests/support/xvfb_server.h"
 #include "text/numbers.h"

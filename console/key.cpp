@@ -1,4 +1,6 @@
+// Keys as texts, and the lower case that the program compares keys and texts in.
 #include "console/console.h"
+#include "console/key.h"
 
 #include "runtime/errors.h"
 
@@ -21,6 +23,16 @@ unsigned char smallLetter(unsigned char c) {
 
 } // namespace
 
+// One or two bytes stay inside the text itself: nothing is allocated.
+Text Key::text() const {
+    switch (kind_) {
+    case Kind::none: return Text();
+    case Kind::character: return Text(1, static_cast<char>(code_));
+    case Kind::named: break;
+    }
+    return Text{'\0', static_cast<char>(code_)};
+}
+
 Text lowerCase(const Text& text) {
     return orNoMemory([&text] {
         Text result(text);
@@ -28,3 +40,5 @@ Text lowerCase(const Text& text) {
         return result;
     });
 }
+
+Key lowerCase(Key key) { return key.isCharacter() ? Key::character(smallLetter(key.code())) : key; }

@@ -1,13 +1,10 @@
-#include "console/platform_input.h"
+#include "console/platform_console.h"
 
 #include <cstring>
-#include <optional>
 
 #include "console/win32/console_state.h"
 
 namespace {
-
-constexpr unsigned char escapeScanCode = 1;
 
 // ---- Keys from the console's input queue ----
 
@@ -47,46 +44,38 @@ unsigned char capsLockCorrected(const KEY_EVENT_RECORD& key, unsigned char c) {
     return c;
 }
 
-KeyBytes withScanCode(unsigned char scanCode) { return {{0, scanCode}, 2}; }
-
-KeyBytes character(unsigned char c) { return {{c, 0}, 1}; }
-
-// The key an event at the front of the queue stands for, or nothing when the event is to be
+// The key an event at the front of the queue stands for, or no key when the event is to be
 // skipped (not a key, a release, a modifier alone).
-std::optional<KeyBytes> keyOfEvent(const INPUT_RECORD& event) {
-    if (event.EventType != KEY_EVENT || !event.Event.KeyEvent.bKeyDown) return std::nullopt;
+Key keyOfEvent(const INPUT_RECORD& event) {
+    if (event.EventType != KEY_EVENT || !event.Event.KeyEvent.bKeyDown) return Key();
     const KEY_EVENT_RECORD& key = event.Event.KeyEvent;
     const auto scanCode = static_cast<unsigned char>(key.wVirtualScanCode);
     const auto c = static_cast<unsigned char>(key.uChar.AsciiChar);
     const bool alt = (key.dwControlKeyState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0;
-    if (c != 0) return alt && isLetterKey(scanCode) ? withScanCode(scanCode) : character(capsLockCorrected(key, c));
-    if (isLoneModifier(scanCode)) return std::nullopt;
+    if (c != 0) return alt && isLetterKey(scanCode) ? Key::named(scanCode) : Key::character(capsLockCorrected(key, c));
+    if (isLoneModifier(scanCode)) return Key();
     // Esc reported without its character: it is the character 27 whether Caps Lock is on or not,
     // as it is when the console does report it.
-    if (scanCode == escapeScanCode) return character(27);
-    return withScanCode(scanCode);
+    if (scanCode == scanCode::escape) return Key::character(27);
+    return Key::named(scanCode);
 }
 
 // The first key in the queue, taken out of it; events before it that are no key are dropped.
-std::optional<KeyBytes> firstKey() {
+Key firstKey() {
     const HANDLE keyboard = consoleState().keyboardHandle;
     for (;;) {
         INPUT_RECORD event = {};
         DWORD count = 0;
-        if (!PeekConsoleInputA(keyboard, &event, 1, &count) || count == 0) return std::nullopt;
-        const std::optional<KeyBytes> key = keyOfEvent(event);
+        if (!PeekConsoleInputA(keyboard, &event, 1, &count) || count == 0) return Key();
+        const Key key = keyOfEvent(event);
         ReadConsoleInputA(keyboard, &event, 1, &count);
-        if (key) return key;
+        if (!key.isNone()) return key;
     }
 }
 
 } // namespace
 
-namespace platformInput {
-
-LineInputState& lineInputState() { return consoleState(); }
-
-bool inputIsConsole() { return consoleState().inputIsConsole; }
+namespace consolePlatform {
 
 // In mode 0 the console hands over one typed character at a time and skips keys without one.
 // A console whose mode could not be set hands over whole lines, edited and shown by itself, each
@@ -135,11 +124,11 @@ void echo(const char* bytes, std::size_t count) {
 }
 
 // A wait pauses before each look, so that it never spins.
-std::optional<KeyBytes> takeKey(bool waitForIt) {
+Key takeKey(bool waitForIt) {
     if (!waitForIt) return firstKey();
     for (;;) {
         Sleep(1);
-        if (std::optional<KeyBytes> key = firstKey()) return key;
+        if (const Key key = firstKey(); !key.isNone()) return key;
     }
 }
 
@@ -159,4 +148,4 @@ bool redirectedWaiting() {
     return PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0;
 }
 
-} // namespace platformInput
+} // namespace consolePlatform

@@ -1,4 +1,4 @@
-#include "engine/headless_world.h"
+#include "tests/support/headless_world.h"
 
 #include "engine/fills.h"
 #include "random_and_time/random.h"

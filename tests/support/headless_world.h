@@ -20,8 +20,9 @@ public:
     void loadCells(const std::vector<std::int32_t>& cells);
 
     void run(std::int32_t generations, const Rule& rule, GenerationStep auto&& generator) {
+        generator.setRule(rule);
         for (std::int32_t generation = 0; generation < generations; ++generation) {
-            generator.step(world_, rule);
+            generator.step(world_);
             world_.flip();
         }
     }
