@@ -110,8 +110,7 @@ int main(int argc, char** argv) {
     samples.endKb = memoryKilobytes(program.pid(), "VmRSS");
     samples.peakKb = memoryKilobytes(program.pid(), "VmHWM");
     program.type("q");
-    const auto status = program.waitForExit(30s);
-    const bool cleanExit = status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+    const bool cleanExit = exitedWith(program.waitForExit(30s), 0);
 
     std::printf("soak %llds: %ld keys, %ld cover changes\n", static_cast<long long>(duration.count()), keysTyped,
                 covers);

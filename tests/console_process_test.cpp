@@ -1,19 +1,17 @@
 #include <signal.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/support/pty_process.h"
 #include "tests/support/sanitizers.h"
+#include "tests/support/temp_path.h"
 
 namespace {
 
@@ -31,43 +29,9 @@ PtyOptions probe(const std::vector<std::string>& operations, const std::string& 
     return options;
 }
 
-// A file of the test's own, removed with it.
-struct ScratchFile {
-    std::string path;
-
-    explicit ScratchFile(const std::string& content) {
-        char name[] = "/tmp/console_process_test_XXXXXX";
-        const int fd = mkstemp(name);
-        path = name;
-        if (fd < 0 || write(fd, content.data(), content.size()) != ssize_t(content.size())) ADD_FAILURE();
-        close(fd);
-    }
-    ~ScratchFile() { unlink(path.c_str()); }
-
-    std::string read() const {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), {}};
-    }
-};
-
 // Waits until the terminal has shown at least `count` bytes.
 bool showsBytes(PtyProcess& process, std::size_t count) {
     return process.waitFor([count](const std::string& shown) { return shown.size() >= count; }, patience);
-}
-
-// The modes a new terminal starts in.
-termios freshTerminalModes() {
-    const PseudoTerminal terminal(24, 80, false);
-    termios modes = {};
-    tcgetattr(terminal.slave, &modes);
-    return modes;
-}
-
-void expectSameModes(const termios& actual, const termios& expected, const std::string& context) {
-    EXPECT_EQ(actual.c_iflag, expected.c_iflag) << context;
-    EXPECT_EQ(actual.c_oflag, expected.c_oflag) << context;
-    EXPECT_EQ(actual.c_lflag, expected.c_lflag) << context;
-    EXPECT_EQ(actual.c_cflag, expected.c_cflag) << context;
 }
 
 TEST(ConsoleProcess, RawModeHoldsWhileRunningAndIsRestoredOnEveryEnding) {
@@ -88,7 +52,6 @@ TEST(ConsoleProcess, RawModeHoldsWhileRunningAndIsRestoredOnEveryEnding) {
         {"SIGINT", {"waitkey"}, SIGINT, SIGINT, 0},
         {"SIGQUIT", {"waitkey"}, SIGQUIT, SIGQUIT, 0},
     };
-    const termios original = freshTerminalModes();
     for (const Case& c : cases) {
         if (c.signalSent != 0 && threadCheckerHoldsSignals) continue;
         PtyProcess process(probe(c.operations));
@@ -106,41 +69,31 @@ TEST(ConsoleProcess, RawModeHoldsWhileRunningAndIsRestoredOnEveryEnding) {
             process.type("k");
         }
         const std::optional<int> status = process.waitForExit(patience);
-        ASSERT_TRUE(status) << c.ending;
-        if (c.endingSignal != 0) {
-            EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == c.endingSignal) << c.ending << ": " << *status;
-        } else {
-            EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == c.exitCode) << c.ending << ": " << *status;
-        }
-        expectSameModes(process.terminalModes(), original, c.ending);
+        EXPECT_TRUE(c.endingSignal != 0 ? killedBy(status, c.endingSignal) : exitedWith(status, c.exitCode))
+            << c.ending << ": " << describe(status);
+        EXPECT_TRUE(modesRestored(process)) << c.ending;
     }
 }
 
 TEST(ConsoleProcess, KeysComeFromTheTerminalWhileInputIsAFile) {
-    const ScratchFile input("100\r\n");
-    PtyProcess process(probe({"readline", "readline", "waitkey", "waitkey"}, input.path));
+    PtyProcess process(probe({"readline", "readline", "waitkey", "waitkey"}, writeTempFile("input", "100\r\n")));
     const std::string lines = "ready\r\nreadline=313030\r\nreadline=1a\r\n";
     ASSERT_TRUE(showsBytes(process, lines.size()));
     ASSERT_EQ(process.output(), lines);
     process.type("\x1b[1;5Aq");
     const std::string keys = "waitkey=0048\r\nwaitkey=71\r\n";
-    const std::optional<int> status = process.waitForExit(patience);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(WIFEXITED(*status));
+    ASSERT_TRUE(exitedWith(process.waitForExit(patience), 0));
     ASSERT_TRUE(showsBytes(process, lines.size() + keys.size()));
     EXPECT_EQ(process.output(), lines + keys);
 }
 
 TEST(ConsoleProcess, CursorMovesOnStandardErrorWhenOutputIsAFile) {
-    const ScratchFile output("");
-    PtyProcess process(
-        probe({"print=Iteration: 1", "locate=0,1", "print=Iteration: 2", "locate=3,0"}, "", output.path));
-    const std::optional<int> status = process.waitForExit(patience);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(WIFEXITED(*status));
+    const std::string output = uniqueTempPath("output");
+    PtyProcess process(probe({"print=Iteration: 1", "locate=0,1", "print=Iteration: 2", "locate=3,0"}, "", output));
+    ASSERT_TRUE(exitedWith(process.waitForExit(patience), 0));
     ASSERT_TRUE(showsBytes(process, 8));
     EXPECT_EQ(process.output(), "\x1b[1G\x1b[3d");
-    EXPECT_EQ(output.read(), "ready\r\nIteration: 1Iteration: 2");
+    EXPECT_EQ(readFile(output), "ready\r\nIteration: 1Iteration: 2");
 }
 
 } // namespace

@@ -67,7 +67,7 @@ protected:
 
 TEST_P(InputFault, DefaultsApplyOrTheProgramEndsCleanly) {
     const InputCase& input = GetParam();
-    const std::string path = writeFile(uniqueTempPath("input"), input.input);
+    const std::string path = writeTempFile("input", input.input);
     PtyProcess program(programOptions(path));
 
     if (input.width == 0) {

@@ -44,12 +44,6 @@ void addTokens(Burst& burst, std::mt19937& generator, int count) {
     }
 }
 
-int countOf(const std::string& haystack, const std::string& needle) {
-    int count = 0;
-    for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
-    return count;
-}
-
 TEST(KeyBurst, EveryCommandActsAndNothingIsLostBeforeTheNextLine) {
     XvfbServer xvfb;
     ASSERT_TRUE(xvfb.running());

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <thread>
 
 #include "tests/fault_program.h"
 #include "tests/support/xvfb_server.h"
@@ -21,7 +22,7 @@ protected:
     // The answers, typed at the terminal, are echoed on standard error since standard output is
     // no terminal; the counter goes to standard output and is not seen.
     void runAndQuit(PtyProcess& program) {
-        ASSERT_TRUE(waitForRawMode(program));
+        ASSERT_TRUE(waitForRawMode(program, startTimeout));
         program.type("23\r17\r1\r1/23/3\r");
         ASSERT_TRUE(program.waitForText("1/23/3\r\n", startTimeout)) << program.output();
         EXPECT_FALSE(program.waitForExit(500ms)) << "the program keeps running";

@@ -9,20 +9,11 @@
 
 #include "graphics/window.h"
 #include "runtime/errors.h"
+#include "tests/support/eventually.h"
 #include "tests/support/xvfb_server.h"
 
 namespace {
 constexpr std::uint32_t face = 0xF0F0F0;
-
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 class WindowOnXServer : public testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #include "tests/support/pty_process.h"
+#include "tests/support/eventually.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -246,4 +247,43 @@ termios PtyProcess::terminalModes() const {
     termios modes{};
     tcgetattr(master_, &modes);
     return modes;
+}
+
+bool exitedWith(std::optional<int> status, int code) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+bool killedBy(std::optional<int> status, int signalNumber) {
+    return status && WIFSIGNALED(*status) && WTERMSIG(*status) == signalNumber;
+}
+
+std::string describe(std::optional<int> status) {
+    if (!status) return "still running";
+    if (WIFEXITED(*status)) return "exit code " + std::to_string(WEXITSTATUS(*status));
+    if (WIFSIGNALED(*status)) return "signal " + std::to_string(WTERMSIG(*status));
+    return "status " + std::to_string(*status);
+}
+
+termios freshTerminalModes() {
+    const PseudoTerminal terminal(24, 80, false);
+    termios modes{};
+    tcgetattr(terminal.slave, &modes);
+    return modes;
+}
+
+bool modesRestored(const PtyProcess& program) {
+    const termios fresh = freshTerminalModes();
+    const termios after = program.terminalModes();
+    return after.c_lflag == fresh.c_lflag && after.c_iflag == fresh.c_iflag && after.c_oflag == fresh.c_oflag &&
+           after.c_cflag == fresh.c_cflag;
+}
+
+bool waitForRawMode(const PtyProcess& program, std::chrono::milliseconds timeout) {
+    return eventually([&] { return (program.terminalModes().c_lflag & (ECHO | ICANON)) == 0; }, timeout);
+}
+
+int countOf(const std::string& haystack, const std::string& needle) {
+    int count = 0;
+    for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
+    return count;
 }

@@ -85,3 +85,18 @@ private:
     std::optional<int> status_;
     std::string output_;
 };
+
+// How a child ended, as waitForExit gives it.
+bool exitedWith(std::optional<int> status, int code);
+bool killedBy(std::optional<int> status, int signalNumber);
+std::string describe(std::optional<int> status);
+
+// The modes a new pseudo-terminal starts in, which a program must leave behind.
+termios freshTerminalModes();
+bool modesRestored(const PtyProcess& program);
+// Once the terminal is in raw mode the program reads what is typed byte by byte; typed before
+// that, the terminal's own line editing would see it first.
+bool waitForRawMode(const PtyProcess& program, std::chrono::milliseconds timeout);
+
+// How often `needle` stands in `haystack`.
+int countOf(const std::string& haystack, const std::string& needle);

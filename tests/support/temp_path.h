@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 // A path in the temporary folder that no other test, and no other run of this one, uses: tests
@@ -14,4 +16,16 @@ inline std::string uniqueTempPath(const std::string& name) {
     for (char& c : unique)
         if (c == '/') c = '_';
     return testing::TempDir() + "tessera-" + unique;
+}
+
+// A file of the given contents at uniqueTempPath(name); its path.
+inline std::string writeTempFile(const std::string& name, const std::string& contents) {
+    const std::string path = uniqueTempPath(name);
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+}
+
+inline std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }

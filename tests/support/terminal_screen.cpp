@@ -17,6 +17,18 @@ std::string rowText(VTermScreen* screen, int row, int columns) {
     return text.substr(0, text.find_last_not_of(' ') + 1);
 }
 
+// The rows down to the cursor's (a row below the last shown one is empty) end in `rows`, and the
+// cursor stands behind the last of them.
+bool endsAtCursor(const ScreenPicture& picture, const Rows& rows) {
+    const int first = picture.cursorRow + 1 - static_cast<int>(rows.size());
+    if (first < 0 || picture.cursorColumn != static_cast<int>(rows.back().size())) return false;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const std::size_t row = static_cast<std::size_t>(first) + k;
+        if ((row < picture.rows.size() ? picture.rows[row] : "") != rows[k]) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void TerminalScreen::Free::operator()(VTerm* terminal) const { vterm_free(terminal); }
@@ -51,4 +63,41 @@ std::string shown(const ScreenPicture& screen) {
     for (const std::string& row : screen.rows) text += row + "\n";
     return text + "(cursor at row " + std::to_string(screen.cursorRow + 1) + ", column " +
            std::to_string(screen.cursorColumn + 1) + ")";
+}
+
+Rows rowsOf(const std::string& text) {
+    Rows rows;
+    std::size_t start = 0;
+    for (std::size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", start)) {
+        rows.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    if (start < text.size()) rows.push_back(text.substr(start));
+    return rows;
+}
+
+Rows operator+(Rows rows, const Rows& more) {
+    rows.insert(rows.end(), more.begin(), more.end());
+    return rows;
+}
+
+bool ScreenWatch::await(const std::function<bool(const ScreenPicture&)>& condition, std::chrono::milliseconds timeout) {
+    return program_.waitFor(
+        [&](const std::string& written) {
+            screen_.catchUp(written);
+            return condition(screen_.picture());
+        },
+        timeout);
+}
+
+bool ScreenWatch::shows(const Rows& rows, std::chrono::milliseconds timeout) {
+    return await(
+        [&](const ScreenPicture& picture) {
+            return picture.rows == rows && picture.cursorRow + 1 == static_cast<int>(rows.size()) && endsAtCursor(picture, rows);
+        },
+        timeout);
+}
+
+bool ScreenWatch::showsAtCursor(const Rows& rows, std::chrono::milliseconds timeout) {
+    return await([&](const ScreenPicture& picture) { return endsAtCursor(picture, rows); }, timeout);
 }

@@ -1,7 +1,11 @@
 #pragma once
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/support/pty_process.h"
 
 struct VTerm;
 
@@ -38,3 +42,26 @@ private:
 
 // The rows joined by line feeds, for a readable failure message.
 std::string shown(const ScreenPicture& screen);
+
+using Rows = std::vector<std::string>;
+// The rows a text of the program's shows, split at its line ends.
+Rows rowsOf(const std::string& text);
+Rows operator+(Rows rows, const Rows& more);
+
+// A program's terminal screen, played as its output arrives.
+class ScreenWatch {
+public:
+    ScreenWatch(PtyProcess& program, int rows, int columns) : program_(program), screen_(rows, columns) {}
+
+    // Reads the program's output until the screen satisfies the condition or the time is up.
+    bool await(const std::function<bool(const ScreenPicture&)>& condition, std::chrono::milliseconds timeout);
+    // The screen shows exactly these rows, the cursor behind the last one.
+    bool shows(const Rows& rows, std::chrono::milliseconds timeout);
+    // The rows down to the cursor's end in these, the cursor behind the last one.
+    bool showsAtCursor(const Rows& rows, std::chrono::milliseconds timeout);
+    ScreenPicture picture() const { return screen_.picture(); }
+
+private:
+    PtyProcess& program_;
+    TerminalScreen screen_;
+};
