@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
 
 #include "engine/worker_pool.h"
+#include "tests/support/eventually.h"
+#ifdef __linux__
+#include "tests/support/sleeping_call.h"
+#endif
 
 namespace {
 
@@ -36,9 +41,25 @@ TEST(WorkerPool, RunReturnsOnlyAfterSlowTasksHaveFinished) {
     }
 }
 
+#ifdef __linux__
+// Whether a thread that is not among `others` sleeps on an address, as a worker waiting for a run.
+bool newThreadAsleepOnAnAddress(const std::vector<pid_t>& others) {
+    for (const pid_t thread : threadsOfThisProcess()) {
+        const auto call = sleepingCall(getpid(), thread);
+        if (call && call->number == SYS_futex && std::find(others.begin(), others.end(), thread) == others.end()) return true;
+    }
+    return false;
+}
+#endif
+
 TEST(WorkerPool, WorkersAsleepAfterAPauseStillTakePart) {
+#ifdef __linux__
+    const std::vector<pid_t> others = threadsOfThisProcess();
     WorkerPool pool(2);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(eventually([&] { return newThreadAsleepOnAnAddress(others); })) << "the worker never sleeps";
+#else
+    WorkerPool pool(2); // whether the worker sleeps yet cannot be seen here
+#endif
     std::atomic<int> calls{0};
     std::vector<std::thread::id> runners(2);
     // The first task waits until another thread has claimed the second one, which proves a sleeping

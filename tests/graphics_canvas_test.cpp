@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <linux/futex.h>
 
 #include <atomic>
 #include <cmath>
@@ -7,6 +8,8 @@
 #include "graphics/canvas.h"
 #include "graphics/frame_style.h"
 #include "graphics/window.h"
+#include "tests/support/eventually.h"
+#include "tests/support/sleeping_call.h"
 
 namespace {
 constexpr ColourValue face = 0xF0F0F0;
@@ -125,11 +128,17 @@ TEST(PaintRequests, PostReturnsOnlyAfterTheWindowSideServedIt) {
 TEST(PaintRequests, ClosingReleasesWaitersAndLaterRequests) {
     PaintRequests requests;
     std::atomic<bool> returned{false};
+    std::atomic<pid_t> waiterThread{0};
     std::thread waiter([&] {
+        waiterThread = gettid();
         requests.postAndWait(PaintRequests::paint);
         returned = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Parked: asleep on an address, with nobody to serve the request.
+    EXPECT_TRUE(eventually([&] {
+        const auto call = sleepingCall(getpid(), waiterThread);
+        return call && call->number == SYS_futex && (call->arguments[1] & FUTEX_CMD_MASK) == FUTEX_WAIT;
+    }));
     EXPECT_FALSE(returned.load()) << "nobody served the request yet";
     requests.close();
     waiter.join();
