@@ -7,7 +7,7 @@ add_executable(fault_tests
   fault_output_test.cpp
   fault_terminal_test.cpp
 )
-target_link_libraries(fault_tests PRIVATE tessera_test_support tessera_pty_support GTest::gtest_main)
+target_link_libraries(fault_tests PRIVATE tessera_program_support GTest::gtest_main)
 target_compile_definitions(fault_tests PRIVATE TESSERA_EXECUTABLE="$<TARGET_FILE:tessera>")
 add_dependencies(fault_tests tessera)
 gtest_discover_tests(fault_tests DISCOVERY_TIMEOUT ${tessera_discovery_timeout} PROPERTIES TIMEOUT 120)
