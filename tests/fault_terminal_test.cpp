@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdlib>
+
 #include "tests/fault_program.h"
 #include "tests/support/eventually.h"
 #include "tests/support/sanitizers.h"
@@ -48,6 +50,30 @@ TEST(JobControl, StoppedProgramHandsTheTerminalBackAndTakesItAgainWhenContinued)
     EXPECT_TRUE(waitForRawMode(program, startTimeout)) << "after SIGSTOP";
 
     program.type("q"); // acts without Enter only in raw mode
+    const auto status = program.waitForExit(endTimeout);
+    EXPECT_TRUE(exitedWith(status, 0)) << describe(status);
+    EXPECT_TRUE(modesRestored(program));
+}
+
+// Started as a background job, the program stops at its first change of the terminal's modes,
+// which stay as they were, and has shown nothing; brought to the foreground, it goes on as usual.
+TEST(JobControl, StartedInTheBackgroundWaitsForTheForegroundWithoutTouchingTheTerminal) {
+    XvfbServer xvfb;
+    ASSERT_TRUE(xvfb.running());
+    PtyOptions options = programOptions();
+    options.asJob = options.inBackground = true;
+    PtyProcess program(options);
+    const std::string children = "/proc/" + std::to_string(program.pid()) + "/task/" + std::to_string(program.pid()) + "/children";
+    ASSERT_TRUE(eventually([&] {
+        const pid_t job = std::atoi(readFile(children).c_str());
+        return job > 0 && isStopped(job);
+    }));
+    EXPECT_TRUE(modesRestored(program)) << "the modes changed from the background";
+
+    ASSERT_EQ(kill(program.pid(), SIGUSR1), 0); // the shell's fg
+    ASSERT_TRUE(startRunning(program, runningAnswers)) << program.output();
+    EXPECT_TRUE(program.output().starts_with("Tessera // ")) << program.output();
+    program.type("q");
     const auto status = program.waitForExit(endTimeout);
     EXPECT_TRUE(exitedWith(status, 0)) << describe(status);
     EXPECT_TRUE(modesRestored(program));

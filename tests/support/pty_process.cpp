@@ -47,18 +47,30 @@ void dieWithParent(pid_t parent) {
     _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
 }
 
-// Makes the caller a foreground job of the terminal on standard input, with the session leader
-// left behind waiting for it. Both sides set the group, so the job owns the terminal before it
-// can touch it.
-void becomeForegroundJob() {
+// Makes the caller a job of the terminal on standard input, with the session leader left behind
+// waiting for it. Both sides set the group, so a foreground job owns the terminal before it can
+// touch it; a background job gets it when the leader is sent SIGUSR1.
+void becomeJob(bool inBackground) {
     const pid_t leader = getpid();
+    sigset_t foreground;
+    sigemptyset(&foreground);
+    sigaddset(&foreground, SIGUSR1);
+    sigprocmask(SIG_BLOCK, &foreground, nullptr); // from before the fork, so that none is missed
     const pid_t job = fork();
     if (job < 0) _exit(126);
     const pid_t group = job > 0 ? job : getpid();
     signal(SIGTTOU, SIG_IGN); // a background group may hand the terminal over only so
     setpgid(group, group);
-    tcsetpgrp(STDIN_FILENO, group);
-    if (job > 0) waitForJob(job);
+    if (!inBackground) tcsetpgrp(STDIN_FILENO, group);
+    if (job > 0) {
+        int received = 0;
+        if (inBackground && sigwait(&foreground, &received) == 0) {
+            tcsetpgrp(STDIN_FILENO, group);
+            kill(-group, SIGCONT);
+        }
+        waitForJob(job);
+    }
+    sigprocmask(SIG_UNBLOCK, &foreground, nullptr);
     signal(SIGTTOU, SIG_DFL);
     dieWithParent(leader);
 }
@@ -67,7 +79,7 @@ void becomeForegroundJob() {
     dieWithParent(parent);
     const rlimit noCore{0, 0}; // an abort or SIGQUIT on purpose dumps no core
     setrlimit(RLIMIT_CORE, &noCore);
-    if (options.asJob) becomeForegroundJob();
+    if (options.asJob) becomeJob(options.inBackground);
     if (options.ignoreHangUp) signal(SIGHUP, SIG_IGN);
     redirect(options.stdinPath, O_RDONLY, STDIN_FILENO);
     redirect(options.stdoutPath, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);

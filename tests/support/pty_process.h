@@ -42,6 +42,9 @@ struct PtyOptions {
     // drops stop signals for a group without a parent in its session, as the leader's own is.
     // The job's group is then the terminal's foreground group (tcgetpgrp on masterFd()).
     bool asJob = false;
+    // With asJob: the job starts in the background, and the leader hands it the terminal and
+    // continues it, as a shell's fg does, when sent SIGUSR1.
+    bool inBackground = false;
     unsigned short rows = 24;
     unsigned short columns = 80;
 };
