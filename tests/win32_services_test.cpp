@@ -5,12 +5,12 @@
 #include <windows.h>
 
 #include <chrono>
-#include <thread>
 
 #include "console/console.h"
 #include "console/win32/console_state.h"
 #include "graphics/window.h"
 #include "runtime/errors.h"
+#include "tests/support/eventually.h"
 
 namespace {
 
@@ -73,14 +73,18 @@ TEST_F(Win32Console, KeySelectionSkipsWhatIsNoKeyAndEncodesTheRest) {
     EXPECT_EQ(pollKey().text(), "");
 }
 
-DWORD keyboardMode() {
-    const HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
+// The mode of the console's input buffer ("CONIN$") or screen ("CONOUT$"), through a handle of
+// our own.
+DWORD consoleMode(const char* device) {
+    const HANDLE handle = CreateFileA(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
     DWORD mode = 0xFFFFFFFF;
-    GetConsoleMode(input, &mode);
-    CloseHandle(input);
+    GetConsoleMode(handle, &mode);
+    CloseHandle(handle);
     return mode;
 }
+
+DWORD keyboardMode() { return consoleMode("CONIN$"); }
 
 // Keeps a control event from ending the tests once the service's handler has done its part.
 BOOL WINAPI survive(DWORD) { return TRUE; }
@@ -98,11 +102,27 @@ TEST_F(Win32Console, KeyboardIsInModeZeroUntilShutDownOrAControlEvent) {
     // Wine generates no other control event than Ctrl+C, which the handler takes as it takes
     // Ctrl+Break and the closing of the console.
     ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
-    const auto deadline = std::chrono::steady_clock::now() + windowTimeout;
-    while (keyboardMode() != before && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
-    EXPECT_EQ(keyboardMode(), before) << "a control event puts the console's mode back";
+    EXPECT_TRUE(eventually([&] { return keyboardMode() == before; }, windowTimeout))
+        << "a control event puts the console's mode back";
     shutDownConsole();
     SetConsoleCtrlHandler(survive, FALSE);
+    initConsole();
+}
+
+// The screen's own mode (here without wrapping at the line's end) is back after the run.
+TEST_F(Win32Console, ScreenModeIsPutBackAtShutDown) {
+    shutDownConsole();
+    const HANDLE screen = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, screen);
+    ASSERT_TRUE(SetConsoleMode(screen, ENABLE_PROCESSED_OUTPUT));
+    initConsole();
+    EXPECT_EQ(consoleMode("CONOUT$"), DWORD{ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT}) << "while running";
+    shutDownConsole();
+    EXPECT_EQ(consoleMode("CONOUT$"), DWORD{ENABLE_PROCESSED_OUTPUT});
+    SetStdHandle(STD_OUTPUT_HANDLE, output);
+    CloseHandle(screen);
     initConsole();
 }
 
@@ -156,15 +176,6 @@ TEST_F(Win32Console, FailedWriteRecordsTheMappedErrorNumber) {
 
 HWND canvasWindowOf(HWND frame) { return GetWindow(frame, GW_CHILD); }
 
-bool waitUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + windowTimeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
 TEST(Win32Window, FixedClientAreaAtThePositionShowsRedrawnPixelsAndEndsOnClose) {
     const WindowHandle handle = openWindow("Tessera", 300, 300, 10, 10, 0);
     ASSERT_NE(handle, 0u);
@@ -192,10 +203,10 @@ TEST(Win32Window, FixedClientAreaAtThePositionShowsRedrawnPixelsAndEndsOnClose) 
     ReleaseDC(canvasWindowOf(frame), canvas);
 
     focusWindow();
-    EXPECT_TRUE(waitUntil([frame] { return GetForegroundWindow() == frame; }));
+    EXPECT_TRUE(eventually([frame] { return GetForegroundWindow() == frame; }, windowTimeout));
 
     PostMessageA(frame, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(waitUntil([] { return canvasSize().width == 0; })) << "a closed window has width 0";
+    EXPECT_TRUE(eventually([] { return canvasSize().width == 0; }, windowTimeout)) << "a closed window has width 0";
 }
 
 } // namespace
