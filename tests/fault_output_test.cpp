@@ -40,7 +40,7 @@ protected:
         for (int round = 0; round < 3; ++round) {
             const auto before = probe_.readPixels(window, 0, 0, 20, 30);
             program.type("5");
-            EXPECT_TRUE(eventually([&] { return probe_.readPixels(window, 0, 0, 20, 30) != before; }, startTimeout))
+            ASSERT_TRUE(eventually([&] { return probe_.readPixels(window, 0, 0, 20, 30) != before; }, startTimeout))
                 << "the window stands still";
         }
     }
@@ -71,8 +71,8 @@ protected:
 
 TEST_F(OutputFault, FullDevice) {
     PtyProcess program(programOptions("", "/dev/full"));
-    answer(program);
-    expectWindowChanging(program);
+    ASSERT_NO_FATAL_FAILURE(answer(program));
+    ASSERT_NO_FATAL_FAILURE(expectWindowChanging(program));
     quitSilently(program);
 }
 
@@ -87,8 +87,8 @@ TEST_F(OutputFault, PipeWhoseReaderHasGone) {
     ASSERT_TRUE(eventually([&] { return read(reader, received.data(), received.size()) > 0; }, startTimeout));
     EXPECT_EQ(received, greeting);
     close(reader);
-    answer(program);
-    expectWindowChanging(program);
+    ASSERT_NO_FATAL_FAILURE(answer(program));
+    ASSERT_NO_FATAL_FAILURE(expectWindowChanging(program));
     quitSilently(program);
 }
 
@@ -98,7 +98,7 @@ TEST_F(OutputFault, PipeReadSlowlyReceivesEverything) {
     ASSERT_GE(reader, 0);
     ASSERT_GT(fcntl(reader, F_SETPIPE_SZ, 4096), 0); // a page: a few hundred generations fill it
     PtyProcess program(programOptions("", fifo));
-    answer(program);
+    ASSERT_NO_FATAL_FAILURE(answer(program));
     // Nothing is read until a write waits for room in the full pipe.
     const auto writeWaits = [&] {
         const auto call = sleepingCall(program.pid(), program.pid());
