@@ -32,6 +32,9 @@ after(async () => {
   if (browsing) await browsing.stop();
 });
 
+// The count on the screen's last line when it shows the counter, or -1.
+const lastCount = (screen) => Number(/(?:^|\n)Iteration: (\d+)$/.exec(screen)?.[1] ?? -1);
+
 // Polls `probe` until `accept` takes its value; fails with the last value after the deadline.
 async function waitUntil(what, probe, accept) {
   const end = Date.now() + deadline;
@@ -68,10 +71,10 @@ async function openProgram(options = '') {
       await waitUntil('the program waits for a key', () => page.evaluate(() => Module._tesseraKeyWaiters()), (n) => n > 0);
       await program.typeTogether(keys);
     },
-    // stepWith, then the counter of the generation the keys let through.
+    // stepWith, then the counter of the generation the keys let through on the last line.
     async stepTo(keys, generation) {
       await program.stepWith(keys);
-      await program.waitForText(`Iteration: ${generation}`);
+      await program.waitForScreen((s) => lastCount(s) === generation, `the counter at ${generation}`);
     },
     // The canvas's pixels as grey levels, row by row; null for a pixel that is not grey.
     canvas: () => page.evaluate(() => {
@@ -92,6 +95,11 @@ async function openProgram(options = '') {
       await waitUntil('the program ends', program.exitStatus, (s) => s !== null);
       assert.equal(await program.exitStatus(), String(status));
       await program.waitForText(`tessera ended with status ${status}`);
+    },
+    // Every test ends here: no error on the page.
+    async close() {
+      assert.deepEqual(errors, []);
+      await page.close();
     },
   };
   await program.waitForText('World width (10 - 600) -->');
@@ -139,8 +147,7 @@ describe('the browser build', () => {
     await program.type('q');
     await program.waitForEnd(0);
     assert.equal(await program.canvas(), null, 'the window goes with the program');
-    assert.deepEqual(program.errors, []);
-    await program.page.close();
+    await program.close();
   });
 
   for (const [mode, answers, greySpeed] of [[1, '40\r30\r1\r', 0], [2, '40\r30\r2\r16\r', 16]]) {
@@ -155,49 +162,62 @@ describe('the browser build', () => {
         await program.waitForFrame(frames[generation - 1], `generation ${generation}`);
       }
       // s during the wait ends single-step mode: the counter runs on by itself.
-      await program.stepTo('s', 50);
+      await program.stepWith('s');
+      await program.waitForScreen((s) => lastCount(s) >= 50, 'the counter running');
       await program.type('q');
       await program.waitForEnd(0);
-      await program.page.close();
+      await program.close();
     });
   }
 
-  test('digits refill, x draws a random rule, Ctrl+C is an ordinary key', async () => {
+  test('each digit refills, x draws a random rule, Ctrl+C is an ordinary key', async () => {
     const program = await openProgram();
     await startStepping(program, '30\r20\r1\r', '1/23/3');
-    const [filled, fromFill, beforeX, notation, byNewRule] = expectedFrames(30, 20, 1, 0, '1/23/3',
-      ['step', 'step', 'fill:9', 'frame', 'step', 'frame', 'step', 'frame', 'random-rule', 'step', 'frame']);
-    await program.stepTo(' 9', 2);
-    await program.stepTo(' ', 3);
-    await program.waitForFrame(filled, 'the 90% fill');
+    // Each key goes behind the space that releases a wait: the generation let through shows what
+    // the one before left, and its own step and the key make what the next shows.
+    const actions = ['frame', 'step'];
+    for (const digit of '0123456789') actions.push('frame', 'step', `fill:${digit}`);
+    const expected = expectedFrames(30, 20, 1, 0, '1/23/3',
+      [...actions, 'frame', 'step', 'random-rule', 'frame', 'step', 'frame']);
+    await program.waitForFrame(expected[0], 'the reset fill');
+    for (const digit of '0123456789') {
+      await program.stepTo(` ${digit}`, Number(digit) + 2);
+      await program.waitForFrame(expected[Number(digit) + 1], `before the ${digit}`);
+    }
+    const [fill9, notation, beforeX, byNewRule] = expected.slice(11);
     await program.stepWith(' x');
     // The message stands on a line of its own below the counter, and the counter goes on below it.
-    await program.waitForText(`Iteration: 4\nNew rule: ${notation}`);
-    await program.waitForFrame(fromFill, 'stepped from the fill');
+    await program.waitForScreen((s) => s.endsWith(`Iteration: 12\nNew rule: ${notation}`), 'the random rule');
+    await program.waitForFrame(fill9, 'the fill of 9');
     // The generation after the x was begun before the key was read: the old rule made it.
     await program.stepWith(' ');
-    await program.waitForScreen((s) => s.endsWith(`Iteration: 4\nNew rule: ${notation}\nIteration: 5`), 'the counter below');
+    await program.waitForScreen((s) => s.endsWith(`Iteration: 12\nNew rule: ${notation}\nIteration: 13`), 'the counter below');
     await program.waitForFrame(beforeX, 'stepped before the x');
-    await program.stepTo(' ', 6);
+    await program.stepTo(' ', 14);
     await program.waitForFrame(byNewRule, 'stepped by the new rule');
     await waitUntil('the program waits for a key', () => program.page.evaluate(() => Module._tesseraKeyWaiters()), (n) => n > 0);
     await program.page.keyboard.down('Control');
     await program.page.keyboard.press('c');
     await program.page.keyboard.up('Control');
-    await program.waitForText('Iteration: 7');
+    await program.waitForScreen((s) => lastCount(s) === 15, 'the counter at 15');
     assert.equal(await program.exitStatus(), null, 'Ctrl+C only released the wait');
     await program.stepWith(' q');
     await program.waitForEnd(0);
-    await program.page.close();
+    await program.close();
   });
 
-  test('r and n start again from the reset step and the rule dialogue', async () => {
+  test('r and n start again from the reset step and the rule dialogue, with the generator going on', async () => {
     const program = await openProgram();
     await startStepping(program, '50\r40\r2\r100\r', '1/23/3');
+    const [reset, stepped, afterR, afterN, byTypedRule] = expectedFrames(50, 40, 2, 100, '1/23/3',
+      ['frame', 'step', 'frame', 'refill', 'frame', 'refill', 'rule:1/34/34', 'frame', 'step', 'frame']);
+    await program.waitForFrame(reset, 'the reset fill');
     await program.stepTo(' ', 2);
+    await program.waitForFrame(stepped, 'generation 2');
     // The space releases the wait; the r behind it is polled by the next generation.
     await program.stepWith(' r');
-    await program.waitForScreen((s) => s.endsWith('\nIteration: 1'), 'the counter from 1 again');
+    await program.waitForScreen((s) => s.endsWith(`${legend}\nIteration: 1`), 'the counter from 1 again on its line');
+    await program.waitForFrame(afterR, 'the fill of r');
     await program.stepWith(' n');
     // The counter's line is blanked to the 80th column, where the text goes on and wraps, as on
     // an 80-column terminal.
@@ -206,11 +226,14 @@ describe('the browser build', () => {
     assert.equal((await program.screen()).split('World width').length, 2, 'only the rule is asked again');
     await program.type('1/34/34\r');
     await program.waitForScreen((s) => s.endsWith(`1/34/34\n\n${legend}\nIteration: 1`), 'the legend and the counter');
+    await program.waitForFrame(afterN, 'the fill after the new rule');
     const shown = await program.canvas();
     assert.deepEqual([shown.width, shown.height], [50, 40]);
+    await program.stepTo(' ', 2);
+    await program.waitForFrame(byTypedRule, 'stepped by the rule typed, in grey at speed 100');
     await program.stepWith(' q');
     await program.waitForEnd(0);
-    await program.page.close();
+    await program.close();
   });
 
   test('the program writes the terminal the exact bytes the Linux program writes', async () => {
@@ -234,7 +257,7 @@ describe('the browser build', () => {
       const near = (text) => JSON.stringify(text.slice(Math.max(0, at - 40), at + 80));
       assert.fail(`the bytes differ from byte ${at} of ${written.length}:\n${near(written)}\nexpected:\n${near(expected)}`);
     }
-    await program.page.close();
+    await program.close();
   });
 
   test('closing the window ends the program', async () => {
@@ -244,6 +267,6 @@ describe('the browser build', () => {
     await program.page.click('.window header button');
     await program.waitForEnd(0);
     assert.equal(await program.canvas(), null);
-    await program.page.close();
+    await program.close();
   });
 });
