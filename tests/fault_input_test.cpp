@@ -59,8 +59,6 @@ protected:
         ASSERT_TRUE(probe_.connected());
     }
 
-    XWindowId programWindow() { return probe_.waitForTopLevel("Tessera", startTimeout); }
-
     XvfbServer xvfb_;
     ScreenProbe probe_;
 };
@@ -77,7 +75,7 @@ TEST_P(InputFault, DefaultsApplyOrTheProgramEndsCleanly) {
         EXPECT_EQ(program.output().find("Iteration:"), std::string::npos);
     } else {
         ASSERT_TRUE(program.waitForText("Iteration: 2", startTimeout)) << describe(program.waitForExit(0ms));
-        const auto geometry = probe_.geometry(programWindow());
+        const auto geometry = probe_.geometry(probe_.waitForTopLevel("Tessera", startTimeout));
         ASSERT_TRUE(geometry);
         EXPECT_EQ(geometry->width, input.width);
         EXPECT_EQ(geometry->height, input.height);

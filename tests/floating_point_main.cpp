@@ -2,7 +2,8 @@
 
 #include "runtime/floating_point.h"
 
-// The text services are tested in the floating-point environment the program runs in.
+// The services are tested in the floating-point environment the program runs in: the text
+// conversions and setPixel round in it.
 int main(int argc, char** argv) {
     setFloatingPointEnvironment();
     testing::InitGoogleTest(&argc, argv);

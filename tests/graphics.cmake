@@ -1,5 +1,5 @@
 add_executable(graphics_tests
-  graphics_main.cpp
+  floating_point_main.cpp
   graphics_canvas_test.cpp
   graphics_registry_test.cpp
   graphics_window_test.cpp

@@ -1,7 +1,7 @@
 # The text layer's tests, and those of random numbers and the clock, in the program's
 # floating-point environment. The address-space limit that one of them sets is POSIX's.
 add_executable(text_tests
-  text_main.cpp
+  floating_point_main.cpp
   text_numbers_test.cpp
   text_strings_test.cpp
   text_int_array_test.cpp

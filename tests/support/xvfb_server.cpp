@@ -1,4 +1,5 @@
 #include "tests/support/xvfb_server.h"
+#include "tests/support/eventually.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -180,48 +181,44 @@ XWindowId ScreenProbe::findTopLevel(const std::string& name) {
 }
 
 XWindowId ScreenProbe::waitForTopLevel(const std::string& name, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (const XWindowId window = findTopLevel(name)) return window;
-        if (std::chrono::steady_clock::now() >= deadline) return 0;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    XWindowId window = 0;
+    eventually([&] { return (window = findTopLevel(name)) != 0; }, timeout);
+    return window;
 }
 
-std::optional<std::string> ScreenProbe::textProperty(XWindowId window, const char* name) {
+namespace {
+// A window property as the server holds it; format 0 when it is not set.
+struct Property {
+    int format = 0;
+    unsigned long count = 0;
+    std::unique_ptr<unsigned char, XFreeDeleter> data;
+};
+
+Property readProperty(Display* display, XWindowId window, const char* name) {
     Atom type;
-    int format;
-    unsigned long count;
+    Property property;
     unsigned long remaining;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display_, window, XInternAtom(display_, name, False), 0, 4096, False,
-                           AnyPropertyType, &type, &format, &count, &remaining,
-                           &data) != Success ||
-        type == None)
-        return std::nullopt;
-    std::unique_ptr<unsigned char, XFreeDeleter> owned(data);
-    if (format != 8) return std::nullopt;
-    return std::string(reinterpret_cast<char*>(data), count);
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 4096, False, AnyPropertyType, &type,
+                           &property.format, &property.count, &remaining, &data) != Success)
+        return {};
+    property.data.reset(data);
+    if (type == None) property.format = 0;
+    return property;
+}
+} // namespace
+
+std::optional<std::string> ScreenProbe::textProperty(XWindowId window, const char* name) {
+    const Property property = readProperty(display_, window, name);
+    if (property.format != 8) return std::nullopt;
+    return std::string(reinterpret_cast<char*>(property.data.get()), property.count);
 }
 
 std::vector<long> ScreenProbe::numberProperty(XWindowId window, const char* name) {
-    Atom type;
-    int format;
-    unsigned long count;
-    unsigned long remaining;
-    unsigned char* data = nullptr;
-    std::vector<long> numbers;
-    if (XGetWindowProperty(display_, window, XInternAtom(display_, name, False), 0, 4096, False,
-                           AnyPropertyType, &type, &format, &count, &remaining,
-                           &data) != Success ||
-        type == None)
-        return numbers;
-    std::unique_ptr<unsigned char, XFreeDeleter> owned(data);
-    if (format == 32) {
-        const long* values = reinterpret_cast<const long*>(data); // Xlib hands 32-bit data as longs
-        numbers.assign(values, values + count);
-    }
-    return numbers;
+    const Property property = readProperty(display_, window, name);
+    if (property.format != 32) return {};
+    const long* values = reinterpret_cast<const long*>(property.data.get()); // Xlib hands 32-bit data as longs
+    return {values, values + property.count};
 }
 
 std::vector<std::string> ScreenProbe::atomListProperty(XWindowId window, const char* name) {
