@@ -32,8 +32,8 @@ std::string optionLine(std::string_view names, std::string_view what) {
 std::string keyLines() {
     std::string lines;
     for (const KeyCommand& command : keyCommands) {
-        std::string keys(1, char(command.lowest));
-        if (command.lowest != command.highest) keys += "-" + std::string(1, char(command.highest));
+        const char range[] = {char(command.lowest), '-', char(command.highest)};
+        std::string keys(range, command.lowest == command.highest ? 1 : 3);
         keys.resize(5, ' ');
         lines += "  " + keys + command.summary + "\n";
     }
