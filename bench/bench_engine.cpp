@@ -3,18 +3,17 @@
 #include <chrono>
 #include <cstring>
 
+#include "bench/step_cases.h"
 #include "engine/fast_generation.h"
 #include "engine/fast_generation_kernel.h"
 #include "tests/support/headless_world.h"
 
 namespace {
 
-constexpr std::int32_t side = 600;
-constexpr Number fillSeed = 12345;
-constexpr std::int32_t greySpeed = 16;
-
-const Rule lifeRule{1, "23", "3"};
-const Rule busyRule{4, "58596061626364656667686970717273", "121314151617181920212223242526272829303132333435363738"};
+using step_cases::busyRule;
+using step_cases::fillSeed;
+using step_cases::lifeRule;
+using step_cases::side;
 
 struct EngineCase {
     Rule rule;
@@ -23,10 +22,8 @@ struct EngineCase {
 
 // Arguments: rule (0 = 1/23/3, 1 = the busy Size 4 rule), mode (1 black/white, 2 grey).
 EngineCase engineCase(const benchmark::State& state) {
-    EngineCase c{state.range(0) == 0 ? lifeRule : busyRule, state.range(0) != 0};
-    c.rule.mode = RenderMode(state.range(1));
-    c.rule.greySpeed = c.rule.mode == RenderMode::shadesOfGrey ? greySpeed : 0;
-    return c;
+    const bool busy = state.range(0) != 0;
+    return {step_cases::inMode(busy ? busyRule : lifeRule, RenderMode(state.range(1))), busy};
 }
 
 void labelCase(benchmark::State& state, const EngineCase& c) {

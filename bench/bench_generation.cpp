@@ -11,17 +11,15 @@
 #include <chrono>
 
 #include "app/main_loop.h"
+#include "bench/step_cases.h"
 #include "console/console.h"
 #include "console/posix/console_state.h"
 #include "tests/support/headless_world.h"
 #include "text/numbers.h"
 
 namespace {
-constexpr std::int32_t side = 600;
+using step_cases::side;
 using Clock = std::chrono::steady_clock;
-
-const Rule lifeRule{1, "23", "3"};
-const Rule busyRule{4, "58596061626364656667686970717273", "121314151617181920212223242526272829303132333435363738"};
 
 // The console with its output thrown away and its keyboard an idle pseudo-terminal.
 class QuietConsole {
@@ -47,9 +45,8 @@ private:
 
 // Arguments: rule (0 = 1/23/3, 1 = the busy Size 4 rule), mode (1 black/white, 2 grey 16).
 Rule caseRule(benchmark::State& state) {
-    Rule rule = state.range(0) == 0 ? lifeRule : busyRule;
-    rule.mode = RenderMode(state.range(1));
-    rule.greySpeed = rule.mode == RenderMode::shadesOfGrey ? 16 : 0;
+    const Rule rule = step_cases::inMode(state.range(0) == 0 ? step_cases::lifeRule : step_cases::busyRule,
+                                         RenderMode(state.range(1)));
     state.SetLabel(std::string(state.range(0) == 0 ? "1/23/3" : "size4 busy") +
                    (rule.mode == RenderMode::shadesOfGrey ? " grey16" : " black/white"));
     return rule;

@@ -4,6 +4,8 @@
 # engine's workers (one per processor). The program's end ends the run-time, and the page hears
 # of it through Module.onExit.
 add_compile_options(-pthread -msimd128)
+# emscripten's optimising link runs tools that look for their modules in the system's folder.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 add_link_options(
   -pthread
   -sPROXY_TO_PTHREAD
@@ -12,3 +14,9 @@ add_link_options(
   "-sPTHREAD_POOL_SIZE=navigator.hardwareConcurrency+2"
   "-sEXPORTED_RUNTIME_METHODS=['UTF8ToString']"
 )
+
+# A program that also runs under node (the engine's tests, the step bench), which has no navigator
+# to size the pool of workers by: each worker starts with its thread instead.
+function(tessera_runs_under_node target)
+  target_link_options(${target} PRIVATE -sPTHREAD_POOL_SIZE=0)
+endfunction()
