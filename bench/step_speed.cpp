@@ -3,8 +3,8 @@
 // Natively it runs on the widest instruction set the machine offers and again on its best 128-bit
 // one (the width of ARM's NEON, older x86 and the browser), forced in this same process; the
 // browser build runs it on the browser's vectors, under node or in a page (bench/web_speed.mjs).
-// Each figure is the fastest of three runs of the given number of steps, after a warm-up (the
-// pool's start, the JavaScript engine's optimising compiler).
+// Each figure is the fastest of three runs of the given number of steps, after half a second of
+// warm-up.
 // Usage: tessera_step_speed [steps per run, default 200]
 #include <hwy/targets.h>
 
@@ -50,8 +50,11 @@ double fastestMillisecondsPerStep(const Rule& rule, unsigned threads, int steps)
     HeadlessWorld world(step_cases::side, step_cases::side, cellWidthFor(rule.mode));
     world.reset(step_cases::fillSeed);
     FastGenerator generator(threads);
-    constexpr int warmUpSteps = 20;
-    world.run(warmUpSteps, rule, generator);
+    // Long enough for the JavaScript engine to have compiled the step's loops with its optimising
+    // compiler, which it does in the background, later on a busy machine.
+    constexpr std::chrono::milliseconds warmUp(500);
+    for (const auto start = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - start < warmUp;)
+        world.run(10, rule, generator);
     double fastest = millisecondsPerStep(world, rule, generator, steps);
     for (int run = 1; run < 3; ++run) fastest = std::min(fastest, millisecondsPerStep(world, rule, generator, steps));
     return fastest;
