@@ -125,16 +125,27 @@ RuleVectors<D> loadRules(D, const PlaneStep& step) {
     return {hn::LoadDup128(d8, survive), hn::LoadDup128(d8, born), hn::LoadDup128(d8, bitValues)};
 }
 
+// Byte k of the result is table[indices[k]], every index below 16. Highway's WASM target emulates
+// this shuffle a byte at a time through memory, for the sake of an engine bug fixed long before
+// the engines that run the page; the browser's own instruction does it at once.
+template <class V, class VI>
+HWY_INLINE VI lookupBytes(V table, VI indices) {
+#if HWY_TARGET == HWY_WASM
+    return VI{wasm_i8x16_swizzle(table.raw, indices.raw)};
+#else
+    return hn::TableLookupBytes(table, indices);
+#endif
+}
+
 // Whether each lane's count (0..80) is in the Survive set (live lanes) or the Born set: byte
 // count / 8 of the bit set, bit count % 8, both found by byte shuffles instead of branches.
 template <class D>
 HWY_INLINE hn::Mask<D> ruleMatches(D d, hn::Vec<D> count, hn::Mask<D> alive, const RuleVectors<D>& rules) {
     const auto byteIndex = hn::ShiftRight<3>(count);
     const auto bitIndex = hn::And(count, hn::Set(d, 7));
-    const auto ruleByte = hn::IfThenElse(alive, hn::TableLookupBytes(rules.survive, byteIndex),
-                                         hn::TableLookupBytes(rules.born, byteIndex));
+    const auto ruleByte = hn::IfThenElse(alive, lookupBytes(rules.survive, byteIndex), lookupBytes(rules.born, byteIndex));
     // The shuffle also fills each lane's high byte; only the low byte is the table entry.
-    const auto bit = hn::And(hn::TableLookupBytes(rules.bitValues, bitIndex), hn::Set(d, 0xFF));
+    const auto bit = hn::And(lookupBytes(rules.bitValues, bitIndex), hn::Set(d, 0xFF));
     return hn::TestBit(ruleByte, bit);
 }
 #endif
