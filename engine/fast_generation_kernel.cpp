@@ -150,10 +150,16 @@ HWY_INLINE hn::Mask<D> ruleMatches(D d, hn::Vec<D> count, hn::Mask<D> alive, con
 }
 #endif
 
-// floor(x / 255) for every 16-bit x: x * 0x8081 / 2^23, exact below 66052.
+// floor(x / 255) for every 16-bit x below 65535: x * 0x8081 / 2^23 where the instruction set
+// keeps the high half of a 16-bit product in one instruction; WebAssembly has none, and there
+// (x + x / 256 + 1) / 256 takes fewer.
 template <class D>
 HWY_INLINE hn::Vec<D> divideBy255(D d, hn::Vec<D> x) {
+#if HWY_TARGET == HWY_WASM
+    return hn::ShiftRight<8>(hn::Add(hn::Add(x, hn::ShiftRight<8>(x)), hn::Set(d, 1)));
+#else
     return hn::ShiftRight<7>(hn::MulHigh(x, hn::Set(d, 0x8081)));
+#endif
 }
 
 template <class D>
