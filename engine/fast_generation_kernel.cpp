@@ -1,8 +1,8 @@
 // Separable box sums on the torus in 16-bit lanes. Cells hold 0..256, so a column of nine is at
 // most 2304 and a full 9 x 9 box at most 20736: everything fits an unsigned 16-bit lane exactly.
-// Every vector pass is a pure function of its inputs, so the last chunk of a row is simply moved
-// back to end at the row's last cell and recomputes a few cells instead of needing a tail loop
-// or stores past the row (which could belong to another band).
+// Every vector pass is a pure function of its inputs, so the last chunk (or pair of chunks) of a
+// row is simply moved back to end at the row's last cell and recomputes a few cells instead of
+// needing a tail loop or stores past the row (which could belong to another band).
 
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "engine/fast_generation_kernel.cpp"
@@ -44,15 +44,30 @@ HWY_INLINE void storeCells(D, hn::Vec<D> values, std::uint8_t* cells) {
     hn::StoreU(hn::DemoteTo(d8, hn::BitCast(d16, values)), d8, cells);
 }
 
-// Calls visit(x) for chunk starts covering 0..width-1; the last chunk ends exactly at width.
+// Calls visit(x) for starts of spans of `span` cells covering 0..width-1 (width >= span); the last
+// span ends exactly at width.
+template <class Visit>
+HWY_INLINE void forEachSpan(std::int32_t span, std::int32_t width, const Visit& visit) {
+    for (std::int32_t x = 0;; x += span) {
+        const std::int32_t start = std::min(x, width - span);
+        visit(start);
+        if (start + span >= width) return;
+    }
+}
+
+// Calls visit(x) for the starts of vectors of cells covering 0..width-1.
 template <class D, class Visit>
 HWY_INLINE void forEachChunk(D d, std::int32_t width, const Visit& visit) {
+    forEachSpan(static_cast<std::int32_t>(hn::Lanes(d)), width, visit);
+}
+
+// Calls visit(lower, upper) for the starts of pairs of vectors of cells covering 0..width-1: side
+// by side, or overlapping at the row's two ends where the row is narrower than two vectors.
+template <class D, class Visit>
+HWY_INLINE void forEachChunkPair(D d, std::int32_t width, const Visit& visit) {
     const std::int32_t lanes = static_cast<std::int32_t>(hn::Lanes(d));
-    for (std::int32_t x = 0;; x += lanes) {
-        const std::int32_t start = std::min(x, width - lanes);
-        visit(start);
-        if (start + lanes >= width) return;
-    }
+    if (width < 2 * lanes) return visit(0, width - lanes);
+    forEachSpan(2 * lanes, width, [&](std::int32_t x) { visit(x, x + lanes); });
 }
 
 // Column 1 of a current-plane row, the row index wrapped onto 1..H.
@@ -91,6 +106,47 @@ HWY_INLINE void wrapColumns(std::uint16_t* columns, std::int32_t width) {
     std::memcpy(columns + width, columns, Size * sizeof(std::uint16_t));
 }
 
+// floor(x / 255) for every 16-bit x below 65535: x * 0x8081 / 2^23 where the instruction set
+// keeps the high half of a 16-bit product in one instruction; WebAssembly has none, and there
+// (x + x / 256 + 1) / 256 takes fewer.
+template <class D>
+HWY_INLINE hn::Vec<D> divideBy255(D d, hn::Vec<D> x) {
+#if HWY_TARGET == HWY_WASM
+    return hn::ShiftRight<8>(hn::Add(hn::Add(x, hn::ShiftRight<8>(x)), hn::Set(d, 1)));
+#else
+    return hn::ShiftRight<7>(hn::MulHigh(x, hn::Set(d, 0x8081)));
+#endif
+}
+
+// What the rule reads of a vector of cells: their values, the rounded count of live neighbours
+// (0..80) and whether each cell lives.
+template <class D>
+struct CellLanes {
+    hn::Vec<D> centre, count;
+    hn::Mask<D> alive;
+};
+
+// Black/white cells live at exactly 255; grey ones above 128, their neighbourhood sum rounded to
+// the nearest count. Grey cells hold at most 256, so a signed comparison is exact.
+template <bool Grey, class D>
+HWY_INLINE CellLanes<D> cellLanes(D d, hn::Vec<D> box, hn::Vec<D> centre) {
+    const auto sum = hn::Sub(box, centre);
+    if constexpr (Grey) {
+        const hn::RebindToSigned<D> di;
+        return {centre, divideBy255(d, hn::Add(sum, hn::Set(d, 127))),
+                hn::RebindMask(d, hn::Gt(hn::BitCast(di, centre), hn::Set(di, 128)))};
+    } else {
+        return {centre, divideBy255(d, sum), hn::Eq(centre, hn::Set(d, 255))};
+    }
+}
+
+// The rule's verdict on a pair of vectors of cells: 255 in the lanes whose count the rule matches,
+// 0 elsewhere, which is also the next value of black/white cells.
+template <class D>
+struct VerdictPair {
+    hn::Vec<D> lower, upper;
+};
+
 #if HWY_TARGET == HWY_SCALAR
 template <class D>
 struct RuleVectors {
@@ -104,10 +160,16 @@ RuleVectors<D> loadRules(D, const PlaneStep& step) {
 }
 
 template <class D>
-HWY_INLINE hn::Mask<D> ruleMatches(D d, hn::Vec<D> count, hn::Mask<D> alive, const RuleVectors<D>& rules) {
-    const std::uint16_t n = hn::GetLane(count);
-    const std::uint8_t* bits = hn::AllTrue(d, alive) ? rules.survive : rules.born;
-    return hn::FirstN(d, (bits[n >> 3] >> (n & 7)) & 1);
+HWY_INLINE hn::Vec<D> verdict(D d, const CellLanes<D>& cells, const RuleVectors<D>& rules) {
+    const std::uint16_t n = hn::GetLane(cells.count);
+    const std::uint8_t* bits = hn::AllTrue(d, cells.alive) ? rules.survive : rules.born;
+    return hn::Set(d, ((bits[n >> 3] >> (n & 7)) & 1) * 255);
+}
+
+template <bool Grey, class Cell, class D>
+HWY_INLINE VerdictPair<D> ruleVerdicts(D d, const CellLanes<D>& lower, const CellLanes<D>& upper,
+                                       const RuleVectors<D>& rules) {
+    return {verdict(d, lower, rules), verdict(d, upper, rules)};
 }
 #else
 template <class D>
@@ -137,47 +199,66 @@ HWY_INLINE VI lookupBytes(V table, VI indices) {
 #endif
 }
 
-// Whether each lane's count (0..80) is in the Survive set (live lanes) or the Born set: byte
-// count / 8 of the bit set, bit count % 8, both found by byte shuffles instead of branches.
-template <class D>
-HWY_INLINE hn::Mask<D> ruleMatches(D d, hn::Vec<D> count, hn::Mask<D> alive, const RuleVectors<D>& rules) {
-    const auto byteIndex = hn::ShiftRight<3>(count);
-    const auto bitIndex = hn::And(count, hn::Set(d, 7));
-    const auto ruleByte = hn::IfThenElse(alive, lookupBytes(rules.survive, byteIndex), lookupBytes(rules.born, byteIndex));
-    // The shuffle also fills each lane's high byte; only the low byte is the table entry.
-    const auto bit = hn::And(lookupBytes(rules.bitValues, bitIndex), hn::Set(d, 0xFF));
-    return hn::TestBit(ruleByte, bit);
+// Whether the cells of two vectors live, as bytes: the lower vector's in the even bytes and the
+// upper one's in the odd bytes. Cells of one byte are laid out so and compared as bytes; wider
+// ones have their lanes' masks laid out so.
+template <bool Grey, class Cell, class D>
+HWY_INLINE hn::Mask<hn::Repartition<std::uint8_t, D>> aliveBytes(D d, const CellLanes<D>& lower,
+                                                                 const CellLanes<D>& upper) {
+    const hn::Repartition<std::uint8_t, D> d8;
+    if constexpr (!Grey && sizeof(Cell) == 1) {
+        const auto centres = hn::BitCast(d8, hn::Or(lower.centre, hn::ShiftLeft<8>(upper.centre)));
+        return hn::Eq(centres, hn::Set(d8, 255));
+    } else {
+        const auto lowerAlive = hn::ShiftRight<8>(hn::VecFromMask(d, lower.alive));
+        const auto upperAlive = hn::ShiftLeft<8>(hn::VecFromMask(d, upper.alive));
+        return hn::MaskFromVec(hn::BitCast(d8, hn::Or(lowerAlive, upperAlive)));
+    }
+}
+
+// Whether each lane's count is in the Survive set (where the cell lives) or the Born set: byte
+// count / 8 of the bit set, bit count % 8, both found by byte shuffles instead of branches. The
+// lookups work on bytes, the lower vector's lanes in the even bytes and the upper one's in the odd
+// bytes, so that one set of shuffles serves two vectors of cells and no lane moves across the
+// vector.
+template <bool Grey, class Cell, class D>
+HWY_INLINE VerdictPair<D> ruleVerdicts(D d, const CellLanes<D>& lower, const CellLanes<D>& upper,
+                                       const RuleVectors<D>& rules) {
+    const hn::Repartition<std::uint8_t, D> d8;
+    const auto counts = hn::BitCast(d8, hn::Or(lower.count, hn::ShiftLeft<8>(upper.count)));
+    const auto alive = aliveBytes<Grey, Cell>(d, lower, upper);
+    // Bytes have no shift of their own on most targets: the 16-bit shift's bits that cross into
+    // the byte below are dropped.
+    const auto byteIndex = hn::And(hn::BitCast(d8, hn::ShiftRight<3>(hn::BitCast(d, counts))), hn::Set(d8, 0x1F));
+    const auto bitIndex = hn::And(counts, hn::Set(d8, 7));
+    const auto ruleByte =
+        hn::IfThenElse(alive, lookupBytes(rules.survive, byteIndex), lookupBytes(rules.born, byteIndex));
+    const auto matches = hn::TestBit(ruleByte, lookupBytes(rules.bitValues, bitIndex));
+    const auto matchBytes = hn::BitCast(d, hn::VecFromMask(d8, matches));
+    return {hn::And(matchBytes, hn::Set(d, 255)), hn::ShiftRight<8>(matchBytes)};
 }
 #endif
 
-// floor(x / 255) for every 16-bit x below 65535: x * 0x8081 / 2^23 where the instruction set
-// keeps the high half of a 16-bit product in one instruction; WebAssembly has none, and there
-// (x + x / 256 + 1) / 256 takes fewer.
-template <class D>
-HWY_INLINE hn::Vec<D> divideBy255(D d, hn::Vec<D> x) {
-#if HWY_TARGET == HWY_WASM
-    return hn::ShiftRight<8>(hn::Add(hn::Add(x, hn::ShiftRight<8>(x)), hn::Set(d, 1)));
-#else
-    return hn::ShiftRight<7>(hn::MulHigh(x, hn::Set(d, 0x8081)));
-#endif
+// The cells' next values: black/white cells take the verdict; grey cells rise by the speed where
+// the rule matches, live ones to at most 255, dead ones (at most 128) to at most 256, and fall by
+// the speed elsewhere, not below 0.
+template <bool Grey, class D>
+HWY_INLINE hn::Vec<D> nextValues(D d, const CellLanes<D>& cells, hn::Vec<D> verdict, hn::Vec<D> speed) {
+    if constexpr (Grey) {
+        const auto ceiling = hn::Add(hn::Set(d, 256), hn::VecFromMask(d, cells.alive)); // 255 where alive
+        const auto raised = hn::Min(hn::Add(cells.centre, speed), ceiling);
+        return hn::IfThenElse(hn::Eq(verdict, hn::Zero(d)), hn::SaturatedSub(cells.centre, speed), raised);
+    } else {
+        return verdict;
+    }
 }
 
-template <class D>
-HWY_INLINE hn::Vec<D> blackWhiteValue(D d, hn::Vec<D> sum, hn::Vec<D> centre, const RuleVectors<D>& rules) {
-    const auto alive = hn::Eq(centre, hn::Set(d, 255));
-    return hn::IfThenElseZero(ruleMatches(d, divideBy255(d, sum), alive, rules), hn::Set(d, 255));
-}
-
-// Rounded count; live cells rise to at most 255, dead ones (at most 128) to at most 256, and
-// every cell falls by the speed but not below 0.
-template <class D>
-HWY_INLINE hn::Vec<D> greyValue(D d, hn::Vec<D> sum, hn::Vec<D> centre, hn::Vec<D> speed,
-                                const RuleVectors<D>& rules) {
-    const auto alive = hn::Gt(centre, hn::Set(d, 128));
-    const auto count = divideBy255(d, hn::Add(sum, hn::Set(d, 127)));
-    const auto ceiling = hn::IfThenElse(alive, hn::Set(d, 255), hn::Set(d, 256));
-    const auto raised = hn::Min(hn::Add(centre, speed), ceiling);
-    return hn::IfThenElse(ruleMatches(d, count, alive, rules), raised, hn::SaturatedSub(centre, speed));
+// The box sum around each cell of a vector, centre included, from the row's column sums.
+template <int Size, class D>
+HWY_INLINE hn::Vec<D> boxSums(D d, const std::uint16_t* columns) {
+    auto box = hn::LoadU(d, columns - Size);
+    for (int k = 1 - Size; k <= Size; ++k) box = hn::Add(box, hn::LoadU(d, columns + k));
+    return box;
 }
 
 template <int Size, bool Grey, class Cell, class D>
@@ -186,13 +267,12 @@ void writeRow(D d, const PlaneStep& step, std::int32_t row, const std::uint16_t*
     const Cell* centres = inputRow<Cell>(step, row);
     Cell* out = static_cast<Cell*>(step.next) + std::ptrdiff_t(row) * step.rowStride + 1;
     const auto speed = hn::Set(d, static_cast<std::uint16_t>(step.greySpeed));
-    forEachChunk(d, step.width, [&](std::int32_t x) {
-        auto box = hn::LoadU(d, columns + x - Size);
-        for (int k = 1 - Size; k <= Size; ++k) box = hn::Add(box, hn::LoadU(d, columns + x + k));
-        const auto centre = loadCells(d, centres + x);
-        const auto sum = hn::Sub(box, centre);
-        const auto value = Grey ? greyValue(d, sum, centre, speed, rules) : blackWhiteValue(d, sum, centre, rules);
-        storeCells(d, value, out + x);
+    forEachChunkPair(d, step.width, [&](std::int32_t lowerX, std::int32_t upperX) {
+        const auto lower = cellLanes<Grey>(d, boxSums<Size>(d, columns + lowerX), loadCells(d, centres + lowerX));
+        const auto upper = cellLanes<Grey>(d, boxSums<Size>(d, columns + upperX), loadCells(d, centres + upperX));
+        const VerdictPair<D> verdicts = ruleVerdicts<Grey, Cell>(d, lower, upper, rules);
+        storeCells(d, nextValues<Grey>(d, lower, verdicts.lower, speed), out + lowerX);
+        storeCells(d, nextValues<Grey>(d, upper, verdicts.upper, speed), out + upperX);
     });
 }
 
