@@ -16,7 +16,12 @@ add_link_options(
 )
 
 # A program that also runs under node (the engine's tests, the step bench), which has no navigator
-# to size the pool of workers by: each worker starts with its thread instead.
+# to size the pool of workers by: each worker starts with its thread instead. ctest runs it with
+# the node emscripten names, without the option for older versions that emscripten adds and
+# today's refuse, and without fetch, which emscripten's loader uses where it exists and node's
+# cannot do from a file.
 function(tessera_runs_under_node target)
   target_link_options(${target} PRIVATE -sPTHREAD_POOL_SIZE=0)
+  list(GET CMAKE_CROSSCOMPILING_EMULATOR 0 node)
+  set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${node} --no-experimental-fetch)
 endfunction()

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The browser build's tests in headless Chromium: scripts/test-web.sh BUILD WEB_BUILD
+# The browser build's tests: its engine's under node, then the page's in headless Chromium:
+# scripts/test-web.sh BUILD WEB_BUILD
 # BUILD is a native build tree with tests (for the engine's expected frames); WEB_BUILD is built
-# here with scripts/build-web.sh.
+# here with scripts/build-web.sh, with its tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$1
 web_build=$2
-scripts/build-web.sh "$web_build" >/dev/null
+scripts/build-web.sh "$web_build" -DTESSERA_TESTS=ON >/dev/null
+ctest --test-dir "$web_build" --output-on-failure --no-tests=error
 cmake -S . -B "$build" >/dev/null
 cmake --build "$build" --target expected_frames >/dev/null
 export TESSERA_WEB_SITE=$PWD/$web_build/site

@@ -2,7 +2,8 @@
 # Sets up, builds and runs every test: first the normal build, then the whole suite again under
 # AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer, then the libFuzzer
 # targets (clang) over their corpora and for a bounded time each, and last the Windows build
-# (tessera.exe) with its tests under Wine, and the browser build with its tests in headless Chromium. The tests that need an X display start their own Xvfb.
+# (tessera.exe) with its tests under Wine, and the browser build with its engine's tests under node
+# and the page's in headless Chromium. The tests that need an X display start their own Xvfb.
 # Any sanitizer report fails the run.
 #   TESSERA_BUILD_PREFIX  build directories are PREFIX, PREFIX-asan, PREFIX-tsan, PREFIX-fuzz,
 #                         PREFIX-windows, PREFIX-web (build)
@@ -83,7 +84,7 @@ done
 step "Windows build and its tests under Wine"
 scripts/test-windows.sh "$prefix" "$prefix-windows"
 
-step "browser build and its tests in headless Chromium"
+step "browser build and its tests under node and in headless Chromium"
 scripts/test-web.sh "$prefix" "$prefix-web"
 
 step "packages"
