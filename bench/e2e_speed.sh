@@ -9,8 +9,8 @@
 # Usage: bench/e2e_speed.sh [milliseconds measured per case, default 3000] [program ...]
 # Programs other than the one just built (say a build from before a change) are measured in turn
 # with it, and so is the Windows build, run under Wine (wine:PATH.exe names such a program), with
-# one more case whose standard output goes to a file; the browser build follows, in headless
-# Chromium.
+# one more case whose standard output goes to a file; the step alone follows (bench/step_speed.sh),
+# then the browser build in headless Chromium with its step alone beside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # golly brings bgolly, the independent engine measured beside Tessera.
@@ -66,6 +66,8 @@ windows_program=$(windows_build)
 
 reference_rate
 build/bench/tessera_e2e_speed "$milliseconds" build/app/tessera ${windows_program:+"$windows_program"} "${programs[@]}"
-scripts/build-web.sh build-web >/dev/null
-node bench/web_speed.mjs build-web/site "$milliseconds"
+# The step alone, natively on the widest and the 128-bit instruction sets and in WebAssembly under
+# node, in turns; then in the browser beside the browser build's whole program.
+bench/step_speed.sh
+node bench/web_speed.mjs build-web "$milliseconds"
 reference_rate

@@ -1,10 +1,18 @@
 // Generations per second of the browser build at 600 x 600 in headless Chromium, in the cases
 // and the format of tessera_e2e_speed: "Iteration: N" read from the terminal widget twice a known
-// time apart, the canvas redrawn every generation.
-// Usage: node bench/web_speed.mjs SITE [milliseconds per measurement]
-import { startBrowsing, terminalScreen } from '../tests/support/web_page.mjs';
+// time apart, the canvas redrawn every generation. Beside each case, the program's step alone
+// on one thread and on the pool, from the browser build's tessera_step_speed run in a page of its
+// own in the same browser.
+// Usage: node bench/web_speed.mjs WEB_BUILD [milliseconds per measurement]
+// WEB_BUILD is a tree built by scripts/build-web.sh, with its tessera_step_speed target built.
+import { existsSync } from 'node:fs';
+import path from 'node:path';
 
-const [site, spanText] = process.argv.slice(2);
+import { pageServer, serveFolder, startBrowsing, terminalScreen } from '../tests/support/web_page.mjs';
+
+const [webBuild, spanText] = process.argv.slice(2);
+const site = path.join(webBuild, 'site');
+const stepFolder = path.join(webBuild, 'bench');
 const span = Number(spanText ?? 3000);
 const busyRule = '4/58596061626364656667686970717273/121314151617181920212223242526272829303132333435363738\r';
 const cases = [
@@ -45,10 +53,34 @@ async function measure(browsing, answers) {
   }
 }
 
+// The step bench's lines, as it prints them, once it has ended (it takes some seconds a case).
+async function stepAlone(browser) {
+  if (!existsSync(path.join(stepFolder, 'tessera_step_speed.js'))) return null;
+  const { address, server } = await serveFolder(stepFolder, pageServer);
+  const page = await browser.newPage();
+  try {
+    await page.goto(`${address}step_speed.html`);
+    await page.waitForFunction(() => document.body.dataset.exitStatus !== undefined,
+      { timeout: 600000, polling: 250 });
+    const [status, text] = await page.evaluate(() =>
+      [document.body.dataset.exitStatus, document.getElementById('output').textContent]);
+    return status === '0' ? text.split('\n').filter((line) => line !== '') : null;
+  } finally {
+    await page.close();
+    server.kill();
+  }
+}
+
 const browsing = await startBrowsing(site);
 let failures = 0;
 try {
+  const stepLines = await stepAlone(browsing.browser);
+  if (stepLines === null) {
+    console.log(`the step bench did not run: cmake --build ${webBuild} --target tessera_step_speed builds it`);
+    ++failures;
+  }
   for (const [name, answers] of cases) {
+    for (const line of stepLines ?? []) if (line.startsWith(`${name} `)) console.log(line);
     for (let round = 0; round < rounds; ++round) {
       const rate = await measure(browsing, answers);
       const label = `${name.padEnd(32)} ${'headless Chromium'.padEnd(40)} `;

@@ -11,9 +11,10 @@ import { fileURLToPath } from 'node:url';
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const puppeteer = createRequire(path.join(root, 'web/package.json'))('puppeteer-core');
 
-// Serves the built page's folder on 127.0.0.1 and starts the browser; stop() ends both.
-export async function startBrowsing(site) {
-  const server = spawn('python3', [path.join(site, 'serve.py'), site, '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
+// Serves a folder on 127.0.0.1 with the page's server (by default the copy in the folder) and the
+// headers it sends; resolves to the folder's address and the server's process.
+export async function serveFolder(folder, serverScript = path.join(folder, 'serve.py')) {
+  const server = spawn('python3', [serverScript, folder, '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
   const address = await new Promise((resolve, reject) => {
     let text = '';
     server.stdout.on('data', (chunk) => {
@@ -22,6 +23,15 @@ export async function startBrowsing(site) {
     });
     server.on('exit', (code) => reject(new Error(`the server ended with ${code}`)));
   });
+  return { address, server };
+}
+
+// The page's server as the source tree has it, for folders that are not the page's.
+export const pageServer = path.join(root, 'web/serve.py');
+
+// Serves the built page's folder on 127.0.0.1 and starts the browser; stop() ends both.
+export async function startBrowsing(site) {
+  const { address, server } = await serveFolder(site);
   const profile = mkdtempSync(path.join(tmpdir(), 'tessera-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
