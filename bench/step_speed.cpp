@@ -3,9 +3,9 @@
 // Natively it runs on the widest instruction set the machine offers and again on its best 128-bit
 // one (the width of ARM's NEON, older x86 and the browser), forced in this same process; the
 // browser build runs it on the browser's vectors, under node or in a page (bench/web_speed.mjs).
-// Each figure is the fastest of three runs of the given number of steps, after half a second of
-// warm-up.
-// Usage: tessera_step_speed [steps per run, default 200]
+// Each figure is the fastest of twelve runs of the given number of steps, after half a second of
+// warm-up: runs short enough to fit between the other processes of a busy machine.
+// Usage: tessera_step_speed [steps per run, default 25]
 #include <hwy/targets.h>
 
 #include <algorithm>
@@ -55,15 +55,16 @@ double fastestMillisecondsPerStep(const Rule& rule, unsigned threads, int steps)
     constexpr std::chrono::milliseconds warmUp(500);
     for (const auto start = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - start < warmUp;)
         world.run(10, rule, generator);
+    constexpr int runs = 12;
     double fastest = millisecondsPerStep(world, rule, generator, steps);
-    for (int run = 1; run < 3; ++run) fastest = std::min(fastest, millisecondsPerStep(world, rule, generator, steps));
+    for (int run = 1; run < runs; ++run) fastest = std::min(fastest, millisecondsPerStep(world, rule, generator, steps));
     return fastest;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int steps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    const int steps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 25;
     using step_cases::inMode;
     const StepCase cases[] = {
         {"black/white 1/23/3", inMode(step_cases::lifeRule, RenderMode::blackWhite)},
