@@ -10,7 +10,8 @@
 # Programs other than the one just built (say a build from before a change) are measured in turn
 # with it, and so is the Windows build, run under Wine (wine:PATH.exe names such a program), with
 # one more case whose standard output goes to a file; the step alone follows (bench/step_speed.sh),
-# then the browser build in headless Chromium with its step alone beside it.
+# then the browser build in headless Chromium beside the page's floor and its step alone, with the
+# native program's medians (bench/web_speed.mjs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # golly brings bgolly, the independent engine measured beside Tessera.
@@ -64,10 +65,15 @@ windows_build() {
 }
 windows_program=$(windows_build)
 
+native=$(mktemp)
+trap 'rm -f "$native"' EXIT
 reference_rate
-build/bench/tessera_e2e_speed "$milliseconds" build/app/tessera ${windows_program:+"$windows_program"} "${programs[@]}"
+build/bench/tessera_e2e_speed "$milliseconds" build/app/tessera ${windows_program:+"$windows_program"} "${programs[@]}" |
+    tee "$native"
 # The step alone, natively on the widest and the 128-bit instruction sets and in WebAssembly under
-# node, in turns; then in the browser beside the browser build's whole program.
+# node, in turns (which builds the browser build's tree and its step bench); then in the browser,
+# with the page's floor and hand-overs, beside the browser build's whole program.
 bench/step_speed.sh
-node bench/web_speed.mjs build-web "$milliseconds"
+cmake --build build-web --target tessera_page_floor >/dev/null
+node bench/web_speed.mjs build-web "$milliseconds" --native="$native"
 reference_rate
