@@ -43,12 +43,12 @@ void releaseWithThreadRecord() { threadRecord().onRelease = forgetAttachment; }
 // Called after every change to the resolution, so the target never outlives what it points into.
 void aimDrawingTarget() {
     Canvas* canvas = attachment.canvas.get();
-    if (!canvas || !attachment.buffered || !canvas->format().isCommon()) {
+    if (!canvas || !attachment.buffered || !canvas->format().drawnDirectly()) {
         forgetDrawingTarget();
         return;
     }
     drawingTarget = {canvas->lastPointSlot(), canvas->pixels(), canvas->columns(), canvas->rows(),
-                     canvas->foregroundPixel()};
+                     canvas->format().isCommon() ? canvas->columns() : 0, canvas->foregroundPixel(), canvas->format()};
 }
 
 // Resolves the attachment through the registry, caches it and re-aims the drawing target.

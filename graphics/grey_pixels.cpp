@@ -1,5 +1,6 @@
-// PixelFormat::commonGreyPixels and commonGreyPixelRows, compiled once per vector instruction
-// set; the widest the processor has is picked at the first call.
+// PixelFormat::greyPixels and greyPixelRows, compiled once per vector instruction set; the widest
+// the processor has is picked at the first call. A grey pixel is the level in each of the bottom
+// three bytes, whichever way round red and blue lie, with the format's spare bits.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "graphics/grey_pixels.cpp"
 #include "hwy/foreach_target.h" // IWYU pragma: keep
@@ -32,22 +33,24 @@ HWY_INLINE hn::Vec<D> greyLevels(D d, const std::uint8_t* greys) {
 }
 
 template <class V>
-HWY_INLINE V pixelsOfLevels(V levels) {
-    return hn::Or(hn::Or(levels, hn::ShiftLeft<8>(levels)), hn::ShiftLeft<16>(levels));
+HWY_INLINE V pixelsOfLevels(V levels, V spare) {
+    return hn::Or(hn::Or(hn::Or(levels, hn::ShiftLeft<8>(levels)), hn::ShiftLeft<16>(levels)), spare);
 }
 
 template <class Grey>
-std::uint32_t pixelOfGrey(Grey grey) {
-    return PixelFormat::commonPixelOf(rgb(grey, grey, grey));
+std::uint32_t pixelOfGrey(Grey grey, std::uint32_t spare) {
+    return rgb(grey, grey, grey) | spare;
 }
 
 template <class Grey>
-void greyPixels(const Grey* greys, std::size_t count, std::uint32_t* pixels) {
+void greyPixels(const Grey* greys, std::size_t count, std::uint32_t spare, std::uint32_t* pixels) {
     const hn::ScalableTag<std::uint32_t> d;
     const std::size_t lanes = hn::Lanes(d);
+    const auto spares = hn::Set(d, spare);
     std::size_t k = 0;
-    for (; k + lanes <= count; k += lanes) hn::StoreU(pixelsOfLevels(greyLevels(d, greys + k)), d, pixels + k);
-    for (; k < count; ++k) pixels[k] = pixelOfGrey(greys[k]);
+    for (; k + lanes <= count; k += lanes)
+        hn::StoreU(pixelsOfLevels(greyLevels(d, greys + k), spares), d, pixels + k);
+    for (; k < count; ++k) pixels[k] = pixelOfGrey(greys[k], spare);
 }
 
 // The cells of rows `stride` cells apart, `width` cells each, in reading order.
@@ -96,9 +99,10 @@ private:
 // rows seldom start on a vector boundary, so the block is walked as one run of pixels.
 template <class Grey>
 void greyPixelRows(const Grey* greys, std::ptrdiff_t stride, std::size_t width, std::size_t rows,
-                   std::uint32_t* pixels) {
+                   std::uint32_t spare, std::uint32_t* pixels) {
     const hn::ScalableTag<std::uint32_t> d;
     const std::size_t lanes = hn::Lanes(d);
+    const auto spares = hn::Set(d, spare);
     const std::size_t total = width * rows;
     CellsInPixelOrder<Grey> cells(greys, stride, width);
     Grey spanning[hn::MaxLanes(d)];
@@ -106,33 +110,33 @@ void greyPixelRows(const Grey* greys, std::ptrdiff_t stride, std::size_t width, 
         return reinterpret_cast<std::uintptr_t>(pixels + k) % (lanes * sizeof(std::uint32_t)) == 0;
     };
     std::size_t k = 0;
-    for (; k < total && !vectorAligned(k); ++k) pixels[k] = pixelOfGrey(*cells.take(1, spanning));
+    for (; k < total && !vectorAligned(k); ++k) pixels[k] = pixelOfGrey(*cells.take(1, spanning), spare);
     for (; k + lanes <= total; k += lanes)
-        hn::Stream(pixelsOfLevels(greyLevels(d, cells.take(lanes, spanning))), d, pixels + k);
-    for (; k < total; ++k) pixels[k] = pixelOfGrey(*cells.take(1, spanning));
+        hn::Stream(pixelsOfLevels(greyLevels(d, cells.take(lanes, spanning)), spares), d, pixels + k);
+    for (; k < total; ++k) pixels[k] = pixelOfGrey(*cells.take(1, spanning), spare);
     hwy::FlushStream();
 }
 
-void CommonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels) {
-    greyPixels(greys, count, pixels);
+void GreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t spare, std::uint32_t* pixels) {
+    greyPixels(greys, count, spare, pixels);
 }
 
-void CommonGreyPixels16(const std::uint16_t* greys, std::size_t count, std::uint32_t* pixels) {
-    greyPixels(greys, count, pixels);
+void GreyPixels16(const std::uint16_t* greys, std::size_t count, std::uint32_t spare, std::uint32_t* pixels) {
+    greyPixels(greys, count, spare, pixels);
 }
 
-void CommonGreyPixels8(const std::uint8_t* greys, std::size_t count, std::uint32_t* pixels) {
-    greyPixels(greys, count, pixels);
+void GreyPixels8(const std::uint8_t* greys, std::size_t count, std::uint32_t spare, std::uint32_t* pixels) {
+    greyPixels(greys, count, spare, pixels);
 }
 
-void CommonGreyPixelRows16(const std::uint16_t* greys, std::ptrdiff_t stride, std::size_t width, std::size_t rows,
-                           std::uint32_t* pixels) {
-    greyPixelRows(greys, stride, width, rows, pixels);
+void GreyPixelRows16(const std::uint16_t* greys, std::ptrdiff_t stride, std::size_t width, std::size_t rows,
+                     std::uint32_t spare, std::uint32_t* pixels) {
+    greyPixelRows(greys, stride, width, rows, spare, pixels);
 }
 
-void CommonGreyPixelRows8(const std::uint8_t* greys, std::ptrdiff_t stride, std::size_t width, std::size_t rows,
-                          std::uint32_t* pixels) {
-    greyPixelRows(greys, stride, width, rows, pixels);
+void GreyPixelRows8(const std::uint8_t* greys, std::ptrdiff_t stride, std::size_t width, std::size_t rows,
+                    std::uint32_t spare, std::uint32_t* pixels) {
+    greyPixelRows(greys, stride, width, rows, spare, pixels);
 }
 
 } // namespace HWY_NAMESPACE
@@ -141,51 +145,51 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace grey_pixels {
-HWY_EXPORT(CommonGreyPixels);
-HWY_EXPORT(CommonGreyPixels16);
-HWY_EXPORT(CommonGreyPixels8);
-HWY_EXPORT(CommonGreyPixelRows16);
-HWY_EXPORT(CommonGreyPixelRows8);
+HWY_EXPORT(GreyPixels);
+HWY_EXPORT(GreyPixels16);
+HWY_EXPORT(GreyPixels8);
+HWY_EXPORT(GreyPixelRows16);
+HWY_EXPORT(GreyPixelRows8);
 
 // Named from inside its namespace: with a single target the dispatch is a plain call into it.
-void dispatch(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(CommonGreyPixels)(greys, count, pixels);
+void dispatch(const std::int32_t* greys, std::size_t count, std::uint32_t spare, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(GreyPixels)(greys, count, spare, pixels);
 }
-void dispatch(const std::uint16_t* greys, std::size_t count, std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(CommonGreyPixels16)(greys, count, pixels);
+void dispatch(const std::uint16_t* greys, std::size_t count, std::uint32_t spare, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(GreyPixels16)(greys, count, spare, pixels);
 }
-void dispatch(const std::uint8_t* greys, std::size_t count, std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(CommonGreyPixels8)(greys, count, pixels);
+void dispatch(const std::uint8_t* greys, std::size_t count, std::uint32_t spare, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(GreyPixels8)(greys, count, spare, pixels);
 }
 void dispatchRows(const std::uint16_t* greys, std::ptrdiff_t stride, std::size_t width, std::size_t rows,
-                  std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(CommonGreyPixelRows16)(greys, stride, width, rows, pixels);
+                  std::uint32_t spare, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(GreyPixelRows16)(greys, stride, width, rows, spare, pixels);
 }
 void dispatchRows(const std::uint8_t* greys, std::ptrdiff_t stride, std::size_t width, std::size_t rows,
-                  std::uint32_t* pixels) {
-    HWY_DYNAMIC_DISPATCH(CommonGreyPixelRows8)(greys, stride, width, rows, pixels);
+                  std::uint32_t spare, std::uint32_t* pixels) {
+    HWY_DYNAMIC_DISPATCH(GreyPixelRows8)(greys, stride, width, rows, spare, pixels);
 }
 } // namespace grey_pixels
 
-void PixelFormat::commonGreyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels) {
-    grey_pixels::dispatch(greys, count, pixels);
+void PixelFormat::greyPixels(const std::int32_t* greys, std::size_t count, std::uint32_t* pixels) const {
+    grey_pixels::dispatch(greys, count, spareBits(), pixels);
 }
 
-void PixelFormat::commonGreyPixels(const std::uint16_t* greys, std::size_t count, std::uint32_t* pixels) {
-    grey_pixels::dispatch(greys, count, pixels);
+void PixelFormat::greyPixels(const std::uint16_t* greys, std::size_t count, std::uint32_t* pixels) const {
+    grey_pixels::dispatch(greys, count, spareBits(), pixels);
 }
 
-void PixelFormat::commonGreyPixels(const std::uint8_t* greys, std::size_t count, std::uint32_t* pixels) {
-    grey_pixels::dispatch(greys, count, pixels);
+void PixelFormat::greyPixels(const std::uint8_t* greys, std::size_t count, std::uint32_t* pixels) const {
+    grey_pixels::dispatch(greys, count, spareBits(), pixels);
 }
 
-void PixelFormat::commonGreyPixelRows(const std::uint16_t* greys, std::ptrdiff_t stride, std::size_t width,
-                                      std::size_t rows, std::uint32_t* pixels) {
-    grey_pixels::dispatchRows(greys, stride, width, rows, pixels);
+void PixelFormat::greyPixelRows(const std::uint16_t* greys, std::ptrdiff_t stride, std::size_t width,
+                                std::size_t rows, std::uint32_t* pixels) const {
+    grey_pixels::dispatchRows(greys, stride, width, rows, spareBits(), pixels);
 }
 
-void PixelFormat::commonGreyPixelRows(const std::uint8_t* greys, std::ptrdiff_t stride, std::size_t width,
-                                      std::size_t rows, std::uint32_t* pixels) {
-    grey_pixels::dispatchRows(greys, stride, width, rows, pixels);
+void PixelFormat::greyPixelRows(const std::uint8_t* greys, std::ptrdiff_t stride, std::size_t width,
+                                std::size_t rows, std::uint32_t* pixels) const {
+    grey_pixels::dispatchRows(greys, stride, width, rows, spareBits(), pixels);
 }
 #endif

@@ -133,8 +133,8 @@ void setGreyRow(std::int32_t x, std::int32_t y, const Grey* greys, std::int32_t 
     // A thread that has not drawn since attaching has no target yet.
     if (!rowFitsTarget(target, x, end, y)) resolveOnFirstDraw();
     if (rowFitsTarget(target, x, end, y)) {
-        PixelFormat::commonGreyPixels(greys, std::size_t(count),
-                                      target.pixels + std::size_t(y) * target.columns + std::size_t(x));
+        target.format.greyPixels(greys, std::size_t(count),
+                                 target.pixels + std::size_t(y) * target.columns + std::size_t(x));
         *target.lastPoint = {std::int32_t(end - 1), y};
         return;
     }
@@ -157,8 +157,8 @@ void setGreyRows(std::int32_t x, std::int32_t y, const Grey* greys, std::ptrdiff
     const DrawingTarget& target = drawingTarget;
     if (!blockFillsTargetRows(target, x, count, y, rows)) resolveOnFirstDraw();
     if (blockFillsTargetRows(target, x, count, y, rows)) {
-        PixelFormat::commonGreyPixelRows(greys, stride, std::size_t(count), std::size_t(rows),
-                                         target.pixels + std::size_t(y) * target.columns);
+        target.format.greyPixelRows(greys, stride, std::size_t(count), std::size_t(rows),
+                                    target.pixels + std::size_t(y) * target.columns);
         *target.lastPoint = {count - 1, y + rows - 1};
         return;
     }

@@ -40,9 +40,9 @@ inline void setPixel(std::int32_t x, std::int32_t y, ColourValue colour) {
     // Negative positions wrap to huge unsigned ones and fail the same test.
     const std::size_t column = static_cast<std::uint32_t>(x);
     const std::size_t row = static_cast<std::uint32_t>(y);
-    if (column < target.columns && row < target.rows) [[likely]] {
+    if (column < target.pixelColumns && row < target.rows) [[likely]] {
         *target.lastPoint = {x, y};
-        target.pixels[row * target.columns + column] =
+        target.pixels[row * target.pixelColumns + column] =
             colour == foregroundColour ? target.foregroundPixel : PixelFormat::commonPixelOf(colour);
         return;
     }

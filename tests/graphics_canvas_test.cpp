@@ -62,12 +62,24 @@ TEST(PixelFormat, CommonShortcutAgreesWithTheGeneralConversion) {
     ASSERT_TRUE(common.isCommon());
     EXPECT_FALSE((PixelFormat{true, true}.isCommon()));
     EXPECT_FALSE((PixelFormat{false, false}.isCommon()));
+    EXPECT_FALSE((PixelFormat{true, false, true}.isCommon()));
     // Every byte value in every position, the unused top byte included.
     for (std::uint32_t shift = 0; shift < 32; shift += 8)
         for (std::uint32_t byte = 0; byte < 256; ++byte) {
             const ColourValue colour = byte << shift | 0x00A5C300 >> (24 - shift) % 32;
             ASSERT_EQ(PixelFormat::commonPixelOf(colour), common.pixelOf(colour)) << std::hex << colour;
         }
+}
+
+TEST(PixelFormat, AnOpaqueLayoutFillsTheByteLeftOver) {
+    // The page canvas's bytes: R, G, B, then full opacity.
+    const PixelFormat canvasOrder{false, false, true};
+    EXPECT_TRUE(canvasOrder.drawnDirectly());
+    EXPECT_EQ(canvasOrder.pixelOf(rgb(0xFF, 0x80, 0x01)), 0xFF0180FFu);
+    EXPECT_EQ(canvasOrder.pixelOf(0xAB123456), 0xFF123456u);
+    const PixelFormat upper{true, true, true};
+    EXPECT_FALSE(upper.drawnDirectly());
+    EXPECT_EQ(upper.pixelOf(rgb(0xFF, 0x80, 0x01)), 0xFF8001FFu);
 }
 
 TEST(Canvas, StartsInTheFaceColour) {

@@ -14,6 +14,8 @@
 
 namespace {
 constexpr ColourValue face = 0xF0F0F0;
+// The page canvas's bytes: R, G, B, full opacity.
+constexpr PixelFormat canvasOrder{false, false, true};
 
 std::shared_ptr<Canvas> makeCanvas(std::int32_t width, std::int32_t height,
                                    PixelFormat format = {}) {
@@ -100,7 +102,8 @@ TEST(SetPixel, DrawsIntoTheAttachedCanvasInBufferedMode) {
 }
 
 // Rows inside, across either edge, beside and below the canvas, with levels out of range, on the
-// common layout (drawn in one pass) and on another (drawn pixel by pixel), for every cell type.
+// layouts drawn in one pass (the common one, the page canvas's) and on another (drawn pixel by
+// pixel), for every cell type.
 template <class Grey>
 void expectRowsEqualPixels(const std::vector<std::int64_t>& levels) {
     // Longer than the widest vector, so both the vector loop and its scalar tail draw.
@@ -110,7 +113,7 @@ void expectRowsEqualPixels(const std::vector<std::int64_t>& levels) {
     const struct {
         std::int32_t x, y, count;
     } rows[] = {{0, 0, 40}, {2, 1, 37}, {-3, 2, 45}, {4, 3, 45}, {39, 4, 2}, {0, -1, 40}, {0, 5, 40}, {3, 4, 0}};
-    for (const PixelFormat format : {PixelFormat{}, PixelFormat{false, true}}) {
+    for (const PixelFormat format : {PixelFormat{}, canvasOrder, PixelFormat{false, true}}) {
         EnteredWindow byRow(0x7500, width, height, format), byPixel(0x7600, width, height, format);
         for (const auto& row : rows) {
             attachWindow(byRow.frame(), 0, bufferedRedraw);
@@ -137,7 +140,7 @@ TEST(SetPixelRow, EqualsSetPixelForEachCellInBufferedMode) {
 
 // Blocks filling whole rows (drawn in one pass, starting at different distances from a vector
 // boundary, on a canvas narrower than a vector too), running past the bottom, the top or the last 32-bit row,
-// narrower than the canvas, and on another layout, each equal to its rows drawn one by one.
+// narrower than the canvas, and on other layouts, each equal to its rows drawn one by one.
 template <class Grey>
 void expectBlocksEqualRows(std::int32_t width) {
     constexpr std::int32_t height = 6;
@@ -148,7 +151,7 @@ void expectBlocksEqualRows(std::int32_t width) {
         std::int32_t x, y, count, rows;
     } blocks[] = {{0, 0, width, height}, {0, 1, width, 3}, {0, 4, width, 3},  {0, -1, width, 2},
                   {1, 2, width - 2, 2}, {0, 5, width, 1}, {0, 0, width, 0}, {0, INT32_MAX - 1, width, 3}};
-    for (const PixelFormat format : {PixelFormat{}, PixelFormat{false, true}}) {
+    for (const PixelFormat format : {PixelFormat{}, canvasOrder, PixelFormat{false, true}}) {
         EnteredWindow byBlock(0x7700, width, height, format), byRow(0x7800, width, height, format);
         for (const auto& block : blocks) {
             attachWindow(byBlock.frame(), 0, bufferedRedraw);
@@ -231,22 +234,25 @@ TEST(SetPixel, MatchesCanvasPlotInEveryLayout) {
                                          {1, INT32_MAX}, {5, 3},  {4, 1},  {1, 3},  {2, 2}};
     const ColourValue colours[] = {rgb(0, 0, 0),    rgb(255, 255, 255), rgb(128, 128, 128),
                                    rgb(255, 128, 1), foregroundColour,  0xAB123456};
+    // Red and blue either way round, the channels low or high, the spare byte empty or full.
+    std::vector<PixelFormat> formats;
+    for (const bool swap : {true, false})
+        for (const bool upper : {false, true})
+            for (const bool opaque : {false, true}) formats.push_back({swap, upper, opaque});
     WindowHandle frame = 0x7700;
-    for (const bool swap : {true, false}) {
-        for (const bool upper : {false, true}) {
-            const PixelFormat format{swap, upper};
-            EnteredWindow window(frame, width, height, format);
-            frame += 0x10;
-            const auto reference = makeCanvas(width, height, format);
-            attachWindow(window.frame(), 0, bufferedRedraw);
-            for (const auto& position : positions) {
-                for (const ColourValue colour : colours) {
-                    setPixel(position[0], position[1], colour);
-                    reference->plot(position[0], position[1], colour);
-                    ASSERT_TRUE(sameLastPointAndPixels(window.canvas(), *reference))
-                        << "swap " << swap << " upper " << upper << " at " << position[0] << ","
-                        << position[1] << " colour " << std::hex << colour;
-                }
+    for (const PixelFormat& format : formats) {
+        EnteredWindow window(frame, width, height, format);
+        frame += 0x10;
+        const auto reference = makeCanvas(width, height, format);
+        attachWindow(window.frame(), 0, bufferedRedraw);
+        for (const auto& position : positions) {
+            for (const ColourValue colour : colours) {
+                setPixel(position[0], position[1], colour);
+                reference->plot(position[0], position[1], colour);
+                ASSERT_TRUE(sameLastPointAndPixels(window.canvas(), *reference))
+                    << "swap " << format.swapRedBlue << " upper " << format.upperBytes << " opaque "
+                    << format.opaque << " at " << position[0] << "," << position[1] << " colour " << std::hex
+                    << colour;
             }
         }
     }

@@ -16,6 +16,11 @@ function frozenClock() {
   return ((+parts[1] * 60 + +parts[2]) * 60 + +parts[3]) * 1000 + +(parts[4] || 0);
 }
 
+// Writes lines to the terminal, each ended as the widget ends a line.
+function say(lines) {
+  terminal.write(lines.join('\r\n') + '\r\n');
+}
+
 // The program's threads share memory, which the browser grants only to a page served with the
 // two cross-origin isolation headers (web/serve.py sends them).
 if (!self.crossOriginIsolated) {
@@ -45,7 +50,7 @@ var Module = {
 
   // The program's windows. `close` tells the program the user closed the window.
   tesseraWindows: {
-    open(caption, width, height, close) {
+    open(caption, width, height, pixels, frames, close) {
       const id = ++lastWindow;
       const frame = document.createElement('div');
       frame.className = 'window';
@@ -63,23 +68,31 @@ var Module = {
       canvas.height = height;
       frame.append(header, canvas);
       document.getElementById('windows').append(frame);
-      const context = canvas.getContext('2d');
-      const image = context.createImageData(width, height);
-      windows.set(id, { frame, context, image, pixels: new Uint32Array(image.data.buffer) });
+      // The canvas is drawn by a worker of its own, so a frame need not wait for this thread.
+      const worker = new Worker('canvas_worker.js');
+      const offscreen = canvas.transferControlToOffscreen();
+      worker.postMessage({ canvas: offscreen, memory: HEAPU8.buffer, pixels, frames, width, height }, [offscreen]);
+      // A worker that cannot run leaves the canvas without frames: the window closes as by its
+      // button, and the frames asked for are given up.
+      worker.onerror = (event) => {
+        say([`Tessera could not draw its window: ${event.message}`]);
+        close();
+        const counts = new Int32Array(HEAPU8.buffer, frames, 2); // asked for, put
+        Atomics.store(counts, 1, Atomics.load(counts, 0));
+        Atomics.notify(counts, 1);
+      };
+      windows.set(id, { frame, worker });
       return id;
     },
-    // The program's pixels are 0x00RRGGBB; the canvas wants the bytes R, G, B, A.
-    put(id, source) {
-      const window = windows.get(id);
-      const pixels = window.pixels;
-      for (let i = 0; i < pixels.length; ++i) {
-        const v = source[i];
-        pixels[i] = 0xff000000 | (v & 0xff) << 16 | (v & 0xff00) | (v >>> 16 & 0xff);
-      }
-      window.context.putImageData(window.image, 0, 0);
+    // The canvas's pixels, R, G, B, A, row by row, as its worker reads them back.
+    pixels(id) {
+      const reply = new MessageChannel();
+      windows.get(id).worker.postMessage({ reply: reply.port2 }, [reply.port2]);
+      return new Promise((resolve) => { reply.port1.onmessage = ({ data }) => resolve(data); });
     },
     activate(id) { windows.get(id).frame.scrollIntoView({ block: 'nearest' }); },
     close(id) {
+      windows.get(id).worker.terminate();
       windows.get(id).frame.remove();
       windows.delete(id);
     },

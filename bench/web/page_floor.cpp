@@ -54,7 +54,7 @@ void measureFloor(const std::vector<std::uint8_t> (&planes)[2]) {
     if (!window->open({"floor", 0, 0, side, side, 0})) return report("floor failed", 0, "");
     Canvas& canvas = *window->canvas();
     const double frames = callsPerSecond([&](long number) {
-        PixelFormat::commonGreyPixelRows(planes[number % 2].data(), side, side, side, canvas.pixels());
+        canvas.format().greyPixelRows(planes[number % 2].data(), side, side, side, canvas.pixels());
         window->putImage();
         window->sync();
     });
@@ -63,7 +63,7 @@ void measureFloor(const std::vector<std::uint8_t> (&planes)[2]) {
     // The conversion alone, into memory no other thread reads.
     std::vector<std::uint32_t> ownPixels(planes[0].size());
     const double conversions = callsPerSecond([&](long number) {
-        PixelFormat::commonGreyPixelRows(planes[number % 2].data(), side, side, side, ownPixels.data());
+        canvas.format().greyPixelRows(planes[number % 2].data(), side, side, side, ownPixels.data());
     });
     report("conversion", 1000 / conversions, "ms");
 }

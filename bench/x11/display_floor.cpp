@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     // The program's own conversion, so the floor is what the program itself could reach.
     const auto frame = [&](long number) {
         const std::vector<std::uint8_t>& cells = planes[number % 2];
-        PixelFormat::commonGreyPixelRows(cells.data(), side, side, side, pixels);
+        PixelFormat{}.greyPixelRows(cells.data(), side, side, side, pixels);
         XShmPutImage(display, window, gc, image, 0, 0, 0, 0, side, side, False);
         XSync(display, False);
     };
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     std::vector<std::uint32_t> ownPixels(planes[0].size());
     const auto conversionStart = std::chrono::steady_clock::now();
     for (int k = 0; k < conversions; ++k)
-        PixelFormat::commonGreyPixels(planes[k % 2].data(), planes[k % 2].size(), ownPixels.data());
+        PixelFormat{}.greyPixels(planes[k % 2].data(), planes[k % 2].size(), ownPixels.data());
     const double conversionMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - conversionStart).count() /
         conversions;

@@ -1,9 +1,14 @@
 // The window thread in the browser: the window is a canvas element in the page under its caption,
-// with a close button. The page's elements belong to the page's own thread, so each operation is
-// handed to it and returns when it has been carried out there (Module.tesseraWindows, the page's).
+// with a close button. The page's elements belong to the page's own thread, so opening, bringing
+// forward and closing are handed to it and return when carried out there (Module.tesseraWindows,
+// the page's). The canvas itself is drawn by a worker of its own (web/canvas_worker.js), which
+// takes each frame straight from the canvas's pixels in shared memory, so that a frame never waits
+// for the page's thread.
 #include <emscripten/emscripten.h>
+#include <emscripten/threading.h>
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <new>
 
@@ -32,11 +37,8 @@ public:
 
     bool open(const FrameSettings& settings) override;
     bool waitForRequests() override;
-    // The canvas element holds the frame when this returns; the browser shows it at its next paint.
-    void putImage() override {
-        MAIN_THREAD_EM_ASM({ Module.tesseraWindows.put($0, HEAPU32.subarray($1 >> 2, ($1 >> 2) + $2)); },
-                           pageWindow_, canvas_->pixels(), canvas_->width() * canvas_->height());
-    }
+    // The canvas holds the frame when this returns; the browser shows it at its next paint.
+    void putImage() override;
     void activate() override { MAIN_THREAD_EM_ASM({ Module.tesseraWindows.activate($0); }, pageWindow_); }
     // Every operation is carried out before it returns.
     void sync() override {}
@@ -52,6 +54,12 @@ public:
 private:
     int pageWindow_ = 0;
     std::shared_ptr<Canvas> canvas_;
+    // The frames asked of the canvas's worker, and those it has put into the canvas; the page
+    // reads them as two 32-bit words in this order.
+    struct FrameCounts {
+        std::atomic<std::uint32_t> asked{0};
+        std::atomic<std::uint32_t> put{0};
+    } frames_;
     std::atomic<bool> closed_{false};
 };
 
@@ -61,22 +69,31 @@ bool WebWindow::open(const FrameSettings& settings) {
     PixelMemory memory(new (std::nothrow) std::uint32_t[std::size_t(width) * std::size_t(height)](),
                        releaseHeapPixels);
     if (!memory) return false;
-    // Pixels are kept as 0x00RRGGBB, the layout the grey rows are written in fastest; the page
-    // reorders them into the canvas's bytes.
-    PixelFormat format;
-    PixelFormat::fromMasks(0xFF0000, 0xFF00, 0xFF, false, format);
+    // Pixels are kept in the canvas's own bytes, R, G, B and an opacity that is always full, so
+    // that the page copies each frame as it is.
+    const PixelFormat format{.swapRedBlue = false, .upperBytes = false, .opaque = true};
     canvas_ = std::make_shared<Canvas>(std::move(memory), width, height, format, windowTextColour, faceColour);
     if (!canvas_->requests().usable()) return false;
     const bool titled = (chosenFrameStyle(settings.style, settings.caption) & frameStyleCaption) == frameStyleCaption;
     const Text caption = titled ? latin1ToUtf8(settings.caption) : Text();
     pageWindow_ = MAIN_THREAD_EM_ASM_INT(
         {
-            return Module.tesseraWindows.open(UTF8ToString($0), $1, $2, function() { Module._tesseraWindowClosed($3); });
+            return Module.tesseraWindows.open(UTF8ToString($0), $1, $2, $3, $4,
+                                              function() { Module._tesseraWindowClosed($5); });
         },
-        caption.c_str(), width, height, this);
+        caption.c_str(), width, height, canvas_->pixels(), &frames_, this);
     if (pageWindow_ <= 0) return false;
     putImage();
     return true;
+}
+
+void WebWindow::putImage() {
+    const std::uint32_t frame = frames_.asked.fetch_add(1) + 1;
+    emscripten_futex_wake(&frames_.asked, 1);
+    // A window closed since (the page closes it when its worker cannot run) puts no more frames;
+    // the page then also moves the count, so that a wait begun before the closing ends.
+    for (std::uint32_t put; (put = frames_.put.load()) != frame && !closed_.load();)
+        emscripten_futex_wait(&frames_.put, put, INFINITY);
 }
 
 bool WebWindow::waitForRequests() {

@@ -1,6 +1,6 @@
 // What the browser tests and the speed measurement share: the page's server, headless Chromium
-// driven through puppeteer-core (from web/'s pinned packages), pages opened and waited on, and the
-// terminal widget's screen read back as it shows it.
+// driven through puppeteer-core (from web/'s pinned packages), pages opened and waited on, the
+// terminal widget's screen read back as it shows it and the canvas's pixels.
 import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import { mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
@@ -105,6 +105,22 @@ export async function openPage(browser, address, { deviceScaleFactor = 1 } = {})
     typeTogether: (text) => page.evaluate((keys) => terminal.input(keys, true), text),
   };
   return opened;
+}
+
+// The pixels the page's first window holds, as the canvas's worker reads them back: its size,
+// caption and pixels as grey levels, row by row, null for a pixel that is not an opaque grey;
+// null when no window is open.
+export function canvasGreys(page) {
+  return page.evaluate(async () => {
+    const frame = document.querySelector('.window');
+    if (!frame) return null;
+    const canvas = frame.querySelector('canvas');
+    const data = await Module.tesseraWindows.pixels(Number(frame.dataset.window));
+    const greys = [];
+    for (let i = 0; i < data.length; i += 4)
+      greys.push(data[i] === data[i + 1] && data[i] === data[i + 2] && data[i + 3] === 255 ? data[i] : null);
+    return { width: canvas.width, height: canvas.height, caption: frame.querySelector('header span').textContent, greys };
+  });
 }
 
 // The terminal's screen as a person sees it: its lines without trailing blanks.

@@ -7,7 +7,7 @@ import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 
-import { startBrowsing, terminalScreen } from '../support/web_page.mjs';
+import { canvasGreys, startBrowsing, terminalScreen } from '../support/web_page.mjs';
 
 const site = process.env.TESSERA_WEB_SITE;
 const expectedFramesProgram = process.env.TESSERA_EXPECTED_FRAMES;
@@ -77,15 +77,7 @@ async function openProgram(options = '') {
       await program.waitForScreen((s) => lastCount(s) === generation, `the counter at ${generation}`);
     },
     // The canvas's pixels as grey levels, row by row; null for a pixel that is not grey.
-    canvas: () => page.evaluate(() => {
-      const canvas = document.querySelector('.window canvas');
-      if (!canvas) return null;
-      const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-      const greys = [];
-      for (let i = 0; i < data.length; i += 4)
-        greys.push(data[i] === data[i + 1] && data[i] === data[i + 2] && data[i + 3] === 255 ? data[i] : null);
-      return { width: canvas.width, height: canvas.height, caption: document.querySelector('.window header span').textContent, greys };
-    }),
+    canvas: () => canvasGreys(page),
     async waitForFrame(expected, what) {
       const shown = await waitUntil(what, program.canvas, (c) => c && c.greys.join() === expected.join());
       return shown;
