@@ -38,7 +38,7 @@ function tesseraTranscript() {
 }
 
 var Module = {
-  // The program's console. Each write is one of the program's writes, whole.
+  // The program's console: what the program writes, in order, as it comes out of its ring.
   tesseraTerminal: {
     write(bytes) {
       if (written) written.push(bytes);

@@ -1,7 +1,7 @@
 // The console in the browser: the page's terminal widget (Module.tesseraTerminal, the page's) is
-// standard input, output and error at once. What the program writes goes to the widget in one
-// call on the page's thread; what the widget reports typed comes through the queue of
-// typed_queue.h. No input is ever redirected.
+// standard input, output and error at once. What the program writes goes to the widget through
+// one ring of byte_ring.h, in the order written, without waiting for the page's thread; what the
+// widget reports typed comes through the other. No input is ever redirected.
 #include "console/platform_console.h"
 
 #include <emscripten/emscripten.h>
@@ -13,41 +13,42 @@
 
 #include "console/terminal_keys.h"
 #include "console/terminal_text.h"
-#include "console/web/typed_queue.h"
+#include "console/web/byte_ring.h"
 
 namespace {
 
-TypedQueue queue;
+ByteRing typedRing;
+ByteRing writtenRing;
 
-// The keys the page put into the queue.
+// The keys the page put into the typed ring.
 class PageKeyboard final : public TerminalKeyboard {
 public:
     std::size_t read(std::span<unsigned char> room) override {
-        const std::uint32_t taken = queue.taken.load(std::memory_order_relaxed);
-        const std::uint32_t waiting = queue.written.load(std::memory_order_acquire) - taken;
+        const std::uint32_t taken = typedRing.taken.load(std::memory_order_relaxed);
+        const std::uint32_t waiting = typedRing.written.load(std::memory_order_acquire) - taken;
         const std::size_t count = std::min<std::size_t>(waiting, room.size());
-        for (std::size_t i = 0; i < count; ++i) room[i] = queue.bytes[(taken + i) % queue.capacity];
-        queue.taken.store(taken + std::uint32_t(count), std::memory_order_release);
+        for (std::size_t i = 0; i < count; ++i) room[i] = typedRing.bytes[(taken + i) % typedRing.capacity];
+        typedRing.taken.store(taken + std::uint32_t(count), std::memory_order_release);
         return count;
     }
 
     bool bytesWaiting() override {
-        return queue.written.load(std::memory_order_acquire) != queue.taken.load(std::memory_order_relaxed);
+        return typedRing.written.load(std::memory_order_acquire) != typedRing.taken.load(std::memory_order_relaxed);
     }
 
     bool awaitBytes(KeyClock::time_point deadline) override {
         const bool forEver = deadline == noDeadline;
         for (;;) {
-            const std::uint32_t written = queue.written.load(std::memory_order_acquire);
-            if (written != queue.taken.load(std::memory_order_relaxed)) return true;
+            const std::uint32_t written = typedRing.written.load(std::memory_order_acquire);
+            if (written != typedRing.taken.load(std::memory_order_relaxed)) return true;
             double left = INFINITY;
             if (!forEver) {
                 left = std::chrono::duration<double, std::milli>(deadline - KeyClock::now()).count();
                 if (left <= 0) return false;
             }
-            if (forEver) queue.keyWaiters.fetch_add(1);
-            emscripten_futex_wait(&queue.written, written, left);
-            if (forEver) queue.keyWaiters.fetch_sub(1);
+            if (forEver) typedRing.sleepers.fetch_add(1);
+            emscripten_futex_wait(&typedRing.written, written, left);
+            if (forEver) typedRing.sleepers.fetch_sub(1);
         }
     }
 };
@@ -57,8 +58,24 @@ TerminalKeys typedKeys{keyboard};
 // Whether the widget's cursor stands at column 1, as far as the program's own writes tell.
 bool screenAtLineStart = true;
 
+// Puts the bytes into the written ring, waiting for the page to make room where they do not fit.
 void send(const char* bytes, std::size_t count) {
-    MAIN_THREAD_EM_ASM({ Module.tesseraTerminal.write(HEAPU8.slice($0, $0 + $1)); }, bytes, count);
+    std::uint32_t end = writtenRing.written.load(std::memory_order_relaxed);
+    while (count > 0) {
+        const std::uint32_t taken = writtenRing.taken.load(std::memory_order_acquire);
+        const std::size_t room = writtenRing.capacity - (end - taken);
+        if (room == 0) {
+            emscripten_futex_wait(&writtenRing.taken, taken, INFINITY);
+            continue;
+        }
+        const std::size_t part = std::min(room, count);
+        for (std::size_t i = 0; i < part; ++i) writtenRing.bytes[(end + i) % writtenRing.capacity] = bytes[i];
+        end += std::uint32_t(part);
+        writtenRing.written.store(end, std::memory_order_release);
+        emscripten_futex_wake(&writtenRing.written, 1);
+        bytes += part;
+        count -= part;
+    }
 }
 
 void show(const char* bytes, std::size_t count) {
@@ -68,10 +85,11 @@ void show(const char* bytes, std::size_t count) {
 
 } // namespace
 
-// Where the page puts what is typed.
-extern "C" EMSCRIPTEN_KEEPALIVE TypedQueue* tesseraTypedQueue() { return &queue; }
+// Where the page puts what is typed, and takes what is written.
+extern "C" EMSCRIPTEN_KEEPALIVE ByteRing* tesseraTypedRing() { return &typedRing; }
+extern "C" EMSCRIPTEN_KEEPALIVE ByteRing* tesseraWrittenRing() { return &writtenRing; }
 
-extern "C" EMSCRIPTEN_KEEPALIVE std::uint32_t tesseraKeyWaiters() { return queue.keyWaiters.load(); }
+extern "C" EMSCRIPTEN_KEEPALIVE std::uint32_t tesseraKeyWaiters() { return typedRing.sleepers.load(); }
 
 namespace consolePlatform {
 
