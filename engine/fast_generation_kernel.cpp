@@ -8,6 +8,7 @@
 #define HWY_TARGET_INCLUDE "engine/fast_generation_kernel.cpp"
 #include "hwy/foreach_target.h" // IWYU pragma: keep
 #include "hwy/highway.h"
+#include "runtime/byte_lookup-inl.h"
 
 #include <algorithm>
 #include <cstring>
@@ -187,17 +188,8 @@ RuleVectors<D> loadRules(D, const PlaneStep& step) {
     return {hn::LoadDup128(d8, survive), hn::LoadDup128(d8, born), hn::LoadDup128(d8, bitValues)};
 }
 
-// Byte k of the result is table[indices[k]], every index below 16. Highway's WASM target emulates
-// this shuffle a byte at a time through memory, for the sake of an engine bug fixed long before
-// the engines that run the page; the browser's own instruction does it at once.
-template <class V, class VI>
-HWY_INLINE VI lookupBytes(V table, VI indices) {
-#if HWY_TARGET == HWY_WASM
-    return VI{wasm_i8x16_swizzle(table.raw, indices.raw)};
-#else
-    return hn::TableLookupBytes(table, indices);
-#endif
-}
+// The rule tables are looked up a byte at a time, every index below 16.
+using byte_lookup::HWY_NAMESPACE::lookupBytesOr0;
 
 // Whether the cells of two vectors live, as bytes: the lower vector's in the even bytes and the
 // upper one's in the odd bytes. Cells of one byte are laid out so and compared as bytes; wider
@@ -232,8 +224,8 @@ HWY_INLINE VerdictPair<D> ruleVerdicts(D d, const CellLanes<D>& lower, const Cel
     const auto byteIndex = hn::And(hn::BitCast(d8, hn::ShiftRight<3>(hn::BitCast(d, counts))), hn::Set(d8, 0x1F));
     const auto bitIndex = hn::And(counts, hn::Set(d8, 7));
     const auto ruleByte =
-        hn::IfThenElse(alive, lookupBytes(rules.survive, byteIndex), lookupBytes(rules.born, byteIndex));
-    const auto matches = hn::TestBit(ruleByte, lookupBytes(rules.bitValues, bitIndex));
+        hn::IfThenElse(alive, lookupBytesOr0(rules.survive, byteIndex), lookupBytesOr0(rules.born, byteIndex));
+    const auto matches = hn::TestBit(ruleByte, lookupBytesOr0(rules.bitValues, bitIndex));
     const auto matchBytes = hn::BitCast(d, hn::VecFromMask(d8, matches));
     return {hn::And(matchBytes, hn::Set(d, 255)), hn::ShiftRight<8>(matchBytes)};
 }

@@ -6,6 +6,7 @@
 #include "hwy/foreach_target.h" // IWYU pragma: keep
 #include "hwy/cache_control.h"
 #include "hwy/highway.h"
+#include "runtime/byte_lookup-inl.h"
 
 #include "graphics/colour.h"
 
@@ -31,6 +32,60 @@ template <class D>
 HWY_INLINE hn::Vec<D> greyLevels(D d, const std::uint8_t* greys) {
     return hn::PromoteTo(d, hn::LoadU(hn::Rebind<std::uint8_t, D>(), greys));
 }
+
+// One 128-bit block of levels, clamped to 0..255, each in the low byte of its cell.
+template <class D>
+HWY_INLINE hn::Vec<hn::Repartition<std::uint8_t, D>> levelBlock(D, const std::uint8_t* greys) {
+    return hn::LoadDup128(hn::Repartition<std::uint8_t, D>(), greys);
+}
+
+template <class D>
+HWY_INLINE hn::Vec<hn::Repartition<std::uint8_t, D>> levelBlock(D, const std::uint16_t* greys) {
+    const hn::Repartition<std::uint16_t, D> d16;
+    return hn::BitCast(hn::Repartition<std::uint8_t, D>(), hn::Min(hn::LoadDup128(d16, greys), hn::Set(d16, 255)));
+}
+
+using byte_lookup::HWY_NAMESPACE::lookupBytesOr0;
+
+// Whether a vector of pixels is filled from one 128-bit block of cells by a byte shuffle within
+// each of its blocks: it holds at least one block, and no more pixels than a block holds cells.
+template <class Grey, class D>
+constexpr bool spreadsBlocks(D d) {
+    return hn::MaxLanes(d) >= 4 && hn::MaxLanes(d) <= 16 / sizeof(Grey);
+}
+
+// Streams the pixels of 128-bit blocks of cells, 16 / sizeof(Grey) cells each: each pixel's
+// three low bytes fetch its cell's level (the cell's low byte) from the block, its top byte
+// nothing, and the spare bits go over them. Fewer instructions than widening the levels and
+// shifting them into place.
+template <class D, class Grey>
+class BlockPixels {
+public:
+    static constexpr std::size_t cells = 16 / sizeof(Grey);
+
+    BlockPixels(D d, hn::Vec<D> spare) : spare_(spare) {
+        // Pixel k of vector j takes cell c = j * lanes + k: byte indices c', c', c', 0x80 for the
+        // level's byte c' = c * sizeof(Grey), where 0x80 fetches 0.
+        for (std::size_t j = 0; j < vectors; ++j) {
+            const auto cell = hn::Iota(d, std::uint32_t(j * hn::MaxLanes(d)));
+            const auto levelByte = hn::Mul(cell, hn::Set(d, std::uint32_t(sizeof(Grey) * 0x010101)));
+            indices_[j] = hn::BitCast(d8, hn::Or(levelByte, hn::Set(d, 0x80000000u)));
+        }
+    }
+
+    void stream(const Grey* greys, std::uint32_t* pixels) const {
+        const auto levels = levelBlock(D(), greys);
+        for (std::size_t j = 0; j < vectors; ++j)
+            hn::Stream(hn::Or(hn::BitCast(D(), lookupBytesOr0(levels, indices_[j])), spare_), D(),
+                       pixels + j * hn::MaxLanes(D()));
+    }
+
+private:
+    static constexpr std::size_t vectors = cells / hn::MaxLanes(D());
+    static constexpr hn::Repartition<std::uint8_t, D> d8{};
+    hn::Vec<hn::Repartition<std::uint8_t, D>> indices_[vectors];
+    hn::Vec<D> spare_;
+};
 
 template <class V>
 HWY_INLINE V pixelsOfLevels(V levels, V spare) {
@@ -111,6 +166,11 @@ void greyPixelRows(const Grey* greys, std::ptrdiff_t stride, std::size_t width, 
     };
     std::size_t k = 0;
     for (; k < total && !vectorAligned(k); ++k) pixels[k] = pixelOfGrey(*cells.take(1, spanning), spare);
+    if constexpr (spreadsBlocks<Grey>(d)) {
+        const BlockPixels<decltype(d), Grey> blocks(d, spares);
+        Grey spanningBlock[blocks.cells];
+        for (; k + blocks.cells <= total; k += blocks.cells) blocks.stream(cells.take(blocks.cells, spanningBlock), pixels + k);
+    }
     for (; k + lanes <= total; k += lanes)
         hn::Stream(pixelsOfLevels(greyLevels(d, cells.take(lanes, spanning)), spares), d, pixels + k);
     for (; k < total; ++k) pixels[k] = pixelOfGrey(*cells.take(1, spanning), spare);
