@@ -1,8 +1,9 @@
 # The browser build: WebAssembly with its 128-bit vectors and threads over shared memory. The
 # main routine runs on a worker of its own, so it may sleep waiting for keys and frames while the
-# page's thread stays free to take them; a pool of workers is ready for the window thread and the
-# engine's workers (one per processor). The program's end ends the run-time, and the page hears
-# of it through Module.onExit.
+# page's thread stays free to take them. A pool of workers is ready, one for each thread the
+# program starts: the main routine's, the window thread's and the engine's, which run the step on
+# as many threads as the browser offers processors, the main routine's among them. The program's
+# end ends the run-time, and the page hears of it through Module.onExit.
 add_compile_options(-pthread -msimd128)
 # emscripten's optimising link runs tools that look for their modules in the system's folder.
 set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
@@ -11,7 +12,7 @@ add_link_options(
   -sPROXY_TO_PTHREAD
   -sEXIT_RUNTIME=1
   -sINITIAL_MEMORY=128MB
-  "-sPTHREAD_POOL_SIZE=navigator.hardwareConcurrency+2"
+  "-sPTHREAD_POOL_SIZE=navigator.hardwareConcurrency+1"
   "-sEXPORTED_RUNTIME_METHODS=['UTF8ToString']"
 )
 
