@@ -52,7 +52,7 @@ function measuringSite() {
   };
   copyModule('tessera_page_floor');
   const page = readFileSync(path.join(site, 'index.html'), 'utf8');
-  writeFileSync(path.join(site, 'floor.html'), page.replace('src="tessera.js"', 'src="tessera_page_floor.js"'));
+  writeFileSync(path.join(site, 'floor.html'), page.replace('data-program="tessera.js"', 'data-program="tessera_page_floor.js"'));
   const stepAlone = existsSync(path.join(tree, 'bench', 'tessera_step_speed.js'));
   if (stepAlone) {
     copyModule('tessera_step_speed');

@@ -62,10 +62,11 @@ if(EMSCRIPTEN OR WIN32)
 
   if(EMSCRIPTEN)
     # The page's folder: the program's script, module and workers' script, the page with its
-    # canvas's worker, the terminal widget (from web/'s npm packages) and the server.
+    # canvas's worker and its service worker, the terminal widget (from web/'s npm packages) and
+    # the server.
     install(FILES $<TARGET_FILE:tessera> $<TARGET_FILE_DIR:tessera>/tessera.wasm
       $<TARGET_FILE_DIR:tessera>/tessera.worker.js ${page}/index.html ${page}/page.js ${page}/page.css
-      ${page}/canvas_worker.js ${xterm}/lib/xterm.js ${xterm}/css/xterm.css DESTINATION .)
+      ${page}/canvas_worker.js ${page}/service_worker.js ${xterm}/lib/xterm.js ${xterm}/css/xterm.css DESTINATION .)
     install(PROGRAMS ${page}/serve.py DESTINATION .)
   else()
     install(TARGETS tessera RUNTIME DESTINATION .)

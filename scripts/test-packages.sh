@@ -108,13 +108,13 @@ echo "packages: $(basename "$deb") ($depends), $(basename "$zip")"
 [ -n "$web_build" ] || exit 0
 
 web_zip=$(ls "$web_build"/packages/tessera-*-web.zip)
-check_layout "$web_zip" "$scratch/web" "canvas_worker.js index.html page.css page.js serve.py tessera.js \
-    tessera.wasm tessera.worker.js xterm.css xterm.js $texts"
+check_layout "$web_zip" "$scratch/web" "canvas_worker.js index.html page.css page.js serve.py service_worker.js \
+    tessera.js tessera.wasm tessera.worker.js xterm.css xterm.js $texts"
 web=$scratch/web/$(basename "$web_zip" .zip)
 grep -q "^MIT License" "$web/LICENSE.txt" || fail "the web LICENSE.txt does not hold the licence"
 check_readme "$web/README.txt" "Tessera $version" "python3 serve.py ." "$(basename "$web_zip" .zip)" \
     "Cross-Origin-Opener-Policy: same-origin" "Cross-Origin-Embedder-Policy: require-corp" "single-step" \
-    "THIRD-PARTY-NOTICES.txt"
+    "THIRD-PARTY-NOTICES.txt" "service_worker.js" "python3 -m http.server"
 check_notice "$web/THIRD-PARTY-NOTICES.txt" xterm.js "Permission is hereby granted"
 check_notice "$web/THIRD-PARTY-NOTICES.txt" Highway "Apache License"
 # Every file the page links to is in its folder.

@@ -22,10 +22,43 @@ function say(lines) {
 }
 
 // The program's threads share memory, which the browser grants only to a page served with the
-// two cross-origin isolation headers (web/serve.py sends them).
-if (!self.crossOriginIsolated) {
-  terminal.write('Tessera needs the page served with Cross-Origin-Opener-Policy: same-origin\r\n' +
-    'and Cross-Origin-Embedder-Policy: require-corp, as web/serve.py serves it.\r\n');
+// two cross-origin isolation headers. serve.py sends them; where the host does not, the page's
+// own service worker adds them, and the page loads itself once more under it. The program starts
+// only once the page has them.
+const programScript = document.currentScript.dataset.program;
+const reloadMark = 'tessera-reloaded-for-isolation';
+
+function startProgram() {
+  sessionStorage.removeItem(reloadMark);
+  const script = document.createElement('script');
+  script.src = programScript;
+  document.body.append(script);
+}
+
+async function isolateAndReload() {
+  const worker = navigator.serviceWorker;
+  if (!worker || sessionStorage.getItem(reloadMark)) {
+    sessionStorage.removeItem(reloadMark);
+    say(['Tessera needs the page served with Cross-Origin-Opener-Policy: same-origin and',
+      'Cross-Origin-Embedder-Policy: require-corp. This host sends neither, and the',
+      'page\'s service worker could not add them: browsers let it only for a page',
+      'served over https or from this machine (http://localhost, http://127.0.0.1).']);
+    return;
+  }
+  await worker.register('service_worker.js');
+  await worker.ready;
+  sessionStorage.setItem(reloadMark, '1');
+  location.reload();
+}
+
+if (self.crossOriginIsolated) {
+  startProgram();
+} else if (location.protocol === 'file:') {
+  say(['Tessera cannot start from a page opened as a file: a web server must send it.',
+    'In this folder, run', '', '    python3 -m http.server 8000', '',
+    'and open http://localhost:8000/ (or put the folder on any web server).']);
+} else {
+  isolateAndReload().catch((error) => say([`Tessera could not set up its service worker: ${error.message}`]));
 }
 
 // ?transcript keeps every byte the program writes to its terminal, in order, for tests that
