@@ -13,5 +13,7 @@ cmake -S . -B "$build" >/dev/null
 cmake --build "$build" --target expected_frames >/dev/null
 export TESSERA_WEB_SITE=$PWD/$web_build/site
 export TESSERA_EXPECTED_FRAMES=$PWD/$build/tests/expected_frames
+# A minute of random keys here; bench/web_soak.sh runs them for longer.
+export TESSERA_WEB_SOAK_SECONDS=${TESSERA_WEB_SOAK_SECONDS:-60}
 # One test at a time: each page runs as many threads as the machine has processors.
-node --test --test-concurrency=1 tests/web/program_test.mjs
+node --test --test-concurrency=1 tests/web/program_test.mjs tests/web/page_test.mjs

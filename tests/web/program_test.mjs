@@ -7,12 +7,10 @@ import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 
-import { canvasGreys, startBrowsing, terminalScreen } from '../support/web_page.mjs';
+import { canvasGreys, lastCount, startBrowsing, terminalScreen, waitUntil } from '../support/web_page.mjs';
 
 const site = process.env.TESSERA_WEB_SITE;
 const expectedFramesProgram = process.env.TESSERA_EXPECTED_FRAMES;
-// Generous: the machine may be busy with other builds.
-const deadline = 30000;
 const frozenClock = '12:00:00.000';
 
 const legend = 'GO!\nR = Reset [also - 0-9 for % fill]\nN = New Rules\nX = Random Rules\nQ = Quit\nS = Step On/Off';
@@ -31,21 +29,6 @@ before(async () => {
 after(async () => {
   if (browsing) await browsing.stop();
 });
-
-// The count on the screen's last line when it shows the counter, or -1.
-const lastCount = (screen) => Number(/(?:^|\n)Iteration: (\d+)$/.exec(screen)?.[1] ?? -1);
-
-// Polls `probe` until `accept` takes its value; fails with the last value after the deadline.
-async function waitUntil(what, probe, accept) {
-  const end = Date.now() + deadline;
-  let value;
-  for (;;) {
-    value = await probe();
-    if (accept(value)) return value;
-    if (Date.now() > end) assert.fail(`${what}: not within ${deadline} ms; last seen:\n${JSON.stringify(value)}`);
-    await new Promise((resolve) => setTimeout(resolve, 25));
-  }
-}
 
 // The program in a page of its own, with the clock frozen, at its first prompt; `options` are
 // the page's further query parameters.
