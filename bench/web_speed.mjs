@@ -170,7 +170,7 @@ const line = (name, widths, cells) => console.log(name.padEnd(32) + cells.map((c
 const floorRate = figure('floor');
 console.log(`\nheadless Chromium, medians of ${rounds} rounds`);
 line('floor (convert + put + sync)', [9, 0], [fixed(floorRate, 0), `frames/s (${fixed(1000 / floorRate, 3)} ms per frame)`]);
-for (const name of ['conversion', 'frame hand-over', 'counter hand-over', 'key poll hand-over'])
+for (const name of ['conversion', 'conversion of two-byte cells', 'frame hand-over', 'counter hand-over', 'key poll hand-over'])
   line(name, [9, 0], [fixed(figure(name), 4), 'ms']);
 const native = nativeRates(option('native'));
 const widths = [13, 8, 10, 8, 13, 7, 9, 9];

@@ -2,7 +2,7 @@
 // terminal widget and canvas (bench/web_speed.mjs loads it in place of the program):
 // - the floor: one thread turns a fresh plane of one-byte grey cells into the canvas's pixels and
 //   puts them into the canvas, synchronously, nothing else, as often as it can; and that
-//   conversion alone;
+//   conversion alone, and the same of two-byte cells;
 // - each hand-over a generation makes, alone, through the program's own services: the frame
 //   (redraw of a buffered window, through its window thread), the counter (the line "Iteration: N"
 //   rewritten in place) and the key poll.
@@ -60,12 +60,18 @@ void measureFloor(const std::vector<std::uint8_t> (&planes)[2]) {
     });
     window->close();
     report("floor", frames, "frames/s");
-    // The conversion alone, into memory no other thread reads.
+    // The conversion alone, into memory no other thread reads, of one-byte cells (the black and
+    // white rules') and of two-byte ones (the grey rules').
     std::vector<std::uint32_t> ownPixels(planes[0].size());
-    const double conversions = callsPerSecond([&](long number) {
-        canvas.format().greyPixelRows(planes[number % 2].data(), side, side, side, ownPixels.data());
-    });
-    report("conversion", 1000 / conversions, "ms");
+    const auto conversionMs = [&](const auto& cellPlanes) {
+        return 1000 / callsPerSecond([&](long number) {
+            canvas.format().greyPixelRows(cellPlanes[number % 2].data(), side, side, side, ownPixels.data());
+        });
+    };
+    report("conversion", conversionMs(planes), "ms");
+    const std::vector<std::uint16_t> widePlanes[2] = {{planes[0].begin(), planes[0].end()},
+                                                      {planes[1].begin(), planes[1].end()}};
+    report("conversion of two-byte cells", conversionMs(widePlanes), "ms");
 }
 
 void measureHandOvers(const std::vector<std::uint8_t> (&planes)[2]) {
