@@ -3,7 +3,8 @@
 // - the program: "Iteration: N" read from the terminal widget twice a known time apart, the canvas
 //   redrawn every generation;
 // - the floor (tessera_page_floor, loaded in the page in place of the program): a fresh plane
-//   converted to pixels and put into the canvas synchronously, nothing else, and each hand-over
+//   converted to pixels and put into the canvas synchronously, nothing else, with the case's cells
+//   (one byte for black and white, two for grey), and each hand-over
 //   a generation makes alone: the frame, the counter, the key poll;
 // - the step alone (tessera_step_speed, when the web build has it): the engine's step on the
 //   pool of workers, no page around it.
@@ -27,10 +28,12 @@ const option = (name) => options.find((o) => o.startsWith(`--${name}=`))?.slice(
 const span = Number(spanText ?? 3000);
 const rounds = Number(option('rounds') ?? 3);
 const busyRule = '4/58596061626364656667686970717273/121314151617181920212223242526272829303132333435363738\r';
+// Each case with its answers and its floor: the black and white rules' cells are one byte, the
+// grey rules' two.
 const cases = [
-  ['black/white 1/23/3', '600\r600\r1\r1/23/3\r'],
-  ['black/white Size 4 busy rule', `600\r600\r1\r${busyRule}`],
-  ['grey speed 16 Size 4 busy rule', `600\r600\r2\r16\r${busyRule}`],
+  ['black/white 1/23/3', '600\r600\r1\r1/23/3\r', 'floor'],
+  ['black/white Size 4 busy rule', `600\r600\r1\r${busyRule}`, 'floor'],
+  ['grey speed 16 Size 4 busy rule', `600\r600\r2\r16\r${busyRule}`, 'floor of two-byte cells'],
 ];
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const median = (values) => {
@@ -167,20 +170,20 @@ const figure = (key) => (samples.has(key) ? median(samples.get(key)) : null);
 const fixed = (value, digits) => (value === null ? '-' : value.toFixed(digits));
 // A line of right-aligned columns after a name.
 const line = (name, widths, cells) => console.log(name.padEnd(32) + cells.map((cell, k) => ` ${cell.padStart(widths[k])}`).join(''));
-const floorRate = figure('floor');
 console.log(`\nheadless Chromium, medians of ${rounds} rounds`);
-line('floor (convert + put + sync)', [9, 0], [fixed(floorRate, 0), `frames/s (${fixed(1000 / floorRate, 3)} ms per frame)`]);
+for (const name of ['floor', 'floor of two-byte cells'])
+  line(name, [9, 0], [fixed(figure(name), 0), `frames/s, convert + put (${fixed(1000 / figure(name), 3)} ms a frame)`]);
 for (const name of ['conversion', 'conversion of two-byte cells', 'frame hand-over', 'counter hand-over', 'key poll hand-over'])
   line(name, [9, 0], [fixed(figure(name), 4), 'ms']);
 const native = nativeRates(option('native'));
 const widths = [13, 8, 10, 8, 13, 7, 9, 9];
 console.log();
 line('case', widths, ['generations/s', 'ms/gen', 'cpu ms/gen', 'step ms', 'slower half/s', '% of it', 'native/s', 'memory MB']);
-for (const [name] of cases) {
+for (const [name, , floor] of cases) {
   const rate = figure(name);
   const stepMs = figure(`step ${name}`);
   // The step alone, when measured, may be the slower half.
-  const allowed = stepMs === null ? floorRate : Math.min(floorRate, 1000 / stepMs);
+  const allowed = stepMs === null ? figure(floor) : Math.min(figure(floor), 1000 / stepMs);
   line(name, widths, [fixed(rate, 0), fixed(1000 / rate, 3), fixed(figure(`cpu ${name}`), 3), fixed(stepMs, 3),
     fixed(allowed, 0), fixed(100 * rate / allowed, 1), fixed(native.get(name) ?? null, 0), fixed(figure(`resident ${name}`), 0)]);
 }

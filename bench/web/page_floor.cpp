@@ -1,8 +1,8 @@
 // The page's own limits for a 600 x 600 world, measured in the page the program runs in, with its
 // terminal widget and canvas (bench/web_speed.mjs loads it in place of the program):
-// - the floor: one thread turns a fresh plane of one-byte grey cells into the canvas's pixels and
-//   puts them into the canvas, synchronously, nothing else, as often as it can; and that
-//   conversion alone, and the same of two-byte cells;
+// - the floor: one thread turns a fresh plane of grey cells into the canvas's pixels and puts
+//   them into the canvas, synchronously, nothing else, as often as it can, with one-byte cells
+//   (the black and white rules') and two-byte ones (the grey rules'); and each conversion alone;
 // - each hand-over a generation makes, alone, through the program's own services: the frame
 //   (redraw of a buffered window, through its window thread), the counter (the line "Iteration: N"
 //   rewritten in place) and the key poll.
@@ -49,28 +49,35 @@ std::vector<std::uint8_t> greyPlane(std::uint32_t plane) {
     return cells;
 }
 
+// Converts each frame from the planes in turn and puts it, as often as it can.
+template <class Cell>
+double floorFrames(PlatformWindow& window, const std::vector<Cell> (&planes)[2]) {
+    Canvas& canvas = *window.canvas();
+    return callsPerSecond([&](long number) {
+        canvas.format().greyPixelRows(planes[number % 2].data(), side, side, side, canvas.pixels());
+        window.putImage();
+        window.sync();
+    });
+}
+
+// The floor and the conversion alone (into memory no other thread reads), of one-byte cells (the
+// black and white rules') and of two-byte ones (the grey rules').
 void measureFloor(const std::vector<std::uint8_t> (&planes)[2]) {
+    const std::vector<std::uint16_t> widePlanes[2] = {{planes[0].begin(), planes[0].end()},
+                                                      {planes[1].begin(), planes[1].end()}};
     const std::unique_ptr<PlatformWindow> window = PlatformWindow::make();
     if (!window->open({"floor", 0, 0, side, side, 0})) return report("floor failed", 0, "");
-    Canvas& canvas = *window->canvas();
-    const double frames = callsPerSecond([&](long number) {
-        canvas.format().greyPixelRows(planes[number % 2].data(), side, side, side, canvas.pixels());
-        window->putImage();
-        window->sync();
-    });
+    report("floor", floorFrames(*window, planes), "frames/s");
+    report("floor of two-byte cells", floorFrames(*window, widePlanes), "frames/s");
+    const PixelFormat format = window->canvas()->format();
     window->close();
-    report("floor", frames, "frames/s");
-    // The conversion alone, into memory no other thread reads, of one-byte cells (the black and
-    // white rules') and of two-byte ones (the grey rules').
     std::vector<std::uint32_t> ownPixels(planes[0].size());
     const auto conversionMs = [&](const auto& cellPlanes) {
         return 1000 / callsPerSecond([&](long number) {
-            canvas.format().greyPixelRows(cellPlanes[number % 2].data(), side, side, side, ownPixels.data());
+            format.greyPixelRows(cellPlanes[number % 2].data(), side, side, side, ownPixels.data());
         });
     };
     report("conversion", conversionMs(planes), "ms");
-    const std::vector<std::uint16_t> widePlanes[2] = {{planes[0].begin(), planes[0].end()},
-                                                      {planes[1].begin(), planes[1].end()}};
     report("conversion of two-byte cells", conversionMs(widePlanes), "ms");
 }
 
