@@ -133,9 +133,11 @@ void setGreyRow(std::int32_t x, std::int32_t y, const Grey* greys, std::int32_t 
     // A thread that has not drawn since attaching has no target yet.
     if (!rowFitsTarget(target, x, end, y)) resolveOnFirstDraw();
     if (rowFitsTarget(target, x, end, y)) {
+        // Noted first, then drawn: GCC 12's null check of the thread-local target after the
+        // conversion's call can read stale flags and report a null pointer under the sanitizers.
+        *target.lastPoint = {std::int32_t(end - 1), y};
         target.format.greyPixels(greys, std::size_t(count),
                                  target.pixels + std::size_t(y) * target.columns + std::size_t(x));
-        *target.lastPoint = {std::int32_t(end - 1), y};
         return;
     }
     // Positions past the largest 32-bit one do not exist, so the row ends before them. The
@@ -157,9 +159,10 @@ void setGreyRows(std::int32_t x, std::int32_t y, const Grey* greys, std::ptrdiff
     const DrawingTarget& target = drawingTarget;
     if (!blockFillsTargetRows(target, x, count, y, rows)) resolveOnFirstDraw();
     if (blockFillsTargetRows(target, x, count, y, rows)) {
+        // Noted first, then drawn, as in setGreyRow.
+        *target.lastPoint = {count - 1, y + rows - 1};
         target.format.greyPixelRows(greys, stride, std::size_t(count), std::size_t(rows),
                                     target.pixels + std::size_t(y) * target.columns);
-        *target.lastPoint = {count - 1, y + rows - 1};
         return;
     }
     // Rows past the largest 32-bit position do not exist, as in setGreyRow.
