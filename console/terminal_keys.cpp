@@ -13,7 +13,7 @@ bool TerminalKeys::readMore() {
     return count > 0;
 }
 
-Key TerminalKeys::take(bool waitForKey) {
+Key TerminalKeys::takeKey(bool waitForKey) {
     KeyClock::time_point sequenceDeadline = noDeadline;
     for (;;) {
         const DecodedKey decoded = decodeKey(queued(), false);
@@ -43,7 +43,7 @@ Key TerminalKeys::take(bool waitForKey) {
 
 unsigned char TerminalKeys::takeCharacter() {
     for (;;) {
-        const Key key = take(true);
+        const Key key = takeKey(true);
         if (key.isCharacter()) return key.code();
     }
 }

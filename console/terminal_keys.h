@@ -34,7 +34,7 @@ public:
 
     // The next key. With `waitForKey` clear it gives none at once when no key is waiting; only
     // the rest of an escape sequence that has begun is waited for, briefly.
-    Key take(bool waitForKey);
+    Key takeKey(bool waitForKey);
     // The next typed character, waiting for it; keys that produce none are skipped.
     unsigned char takeCharacter();
     // Whether a typed byte can be taken at once.

@@ -72,10 +72,10 @@ public:
     // Byte 0 stands for the end: it is no digit, sign, point or letter, so it ends every form
     // exactly as the end of the text does.
     char peek() const { return at_ < end_ ? *at_ : '\0'; }
-    void advance() { ++at_; }
+    void skip() { ++at_; }
     bool take(char c) {
         if (peek() != c) return false;
-        advance();
+        skip();
         return true;
     }
 
@@ -103,7 +103,7 @@ struct Mantissa {
 Mantissa readMantissa(Cursor& cursor) {
     Mantissa mantissa;
     bool afterPoint = false;
-    for (;; cursor.advance()) {
+    for (;; cursor.skip()) {
         const char c = cursor.peek();
         if (c == '.') {
             if (afterPoint) break;
@@ -128,12 +128,12 @@ Mantissa readMantissa(Cursor& cursor) {
 int readExponent(Cursor& cursor) {
     const char letter = upperCase(cursor.peek());
     if (letter != 'E' && letter != 'D') return 0;
-    cursor.advance();
+    cursor.skip();
     bool negative = false;
     if (cursor.take('-')) negative = true;
     else cursor.take('+');
     int magnitude = 0;
-    for (; isDecimalDigit(cursor.peek()); cursor.advance()) {
+    for (; isDecimalDigit(cursor.peek()); cursor.skip()) {
         magnitude = std::min(magnitude * 10 + (cursor.peek() - '0'), maxExponentMagnitude);
     }
     return negative ? -magnitude : magnitude;
@@ -162,10 +162,10 @@ int digitValue(char c) {
 
 int readBitsPerDigit(Cursor& cursor) {
     switch (upperCase(cursor.peek())) {
-    case 'H': cursor.advance(); return 4;
+    case 'H': cursor.skip(); return 4;
     case 'O':
-    case 'Q': cursor.advance(); return 3;
-    case 'B': cursor.advance(); return 1;
+    case 'Q': cursor.skip(); return 3;
+    case 'B': cursor.skip(); return 1;
     default: return 3; // the character is the first octal digit (or ends the number)
     }
 }
@@ -195,7 +195,7 @@ Number readRadix(Cursor& cursor) {
     const bool leadingZero = cursor.peek() == '0';
     std::uint64_t value = 0;
     bool sawDigit = false;
-    for (int digit; (digit = digitValue(cursor.peek())) < base; cursor.advance()) {
+    for (int digit; (digit = digitValue(cursor.peek())) < base; cursor.skip()) {
         if ((value >> (64 - bitsPerDigit)) != 0) return 0; // a set bit would be shifted out
         value = (value << bitsPerDigit) | static_cast<unsigned>(digit);
         sawDigit = true;
@@ -326,7 +326,7 @@ Text nonFiniteText(Number value) {
 
 Number toNumber(const Text& text) {
     Cursor cursor(text);
-    while (isBlank(cursor.peek())) cursor.advance();
+    while (isBlank(cursor.peek())) cursor.skip();
     if (cursor.take('&')) return readRadix(cursor);
     if (cursor.take('-')) return -readDecimal(cursor);
     cursor.take('+');

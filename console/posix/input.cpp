@@ -79,7 +79,7 @@ unsigned char readTyped() { return consoleState().typedKeys.takeCharacter(); }
 
 bool typedWaiting() { return consoleState().typedKeys.characterWaiting(); }
 
-Key takeKey(bool waitForIt) { return consoleState().typedKeys.take(waitForIt); }
+Key takeKey(bool waitForIt) { return consoleState().typedKeys.takeKey(waitForIt); }
 
 std::size_t readRedirected(unsigned char* buffer, std::size_t size) {
     return static_cast<std::size_t>(readInput(consoleState().inputHandle, buffer, size));

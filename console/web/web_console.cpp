@@ -137,7 +137,7 @@ unsigned char readTyped() { return typedKeys.takeCharacter(); }
 
 bool typedWaiting() { return typedKeys.characterWaiting(); }
 
-Key takeKey(bool waitForIt) { return typedKeys.take(waitForIt); }
+Key takeKey(bool waitForIt) { return typedKeys.takeKey(waitForIt); }
 
 std::size_t readRedirected(unsigned char*, std::size_t) { return 0; }
 
